@@ -1,0 +1,203 @@
+// Registry behaviour: hashing and chains, start/stop bookkeeping, warnings,
+// nested starts, reinit.
+#include <cstring>
+#include <vector>
+
+#include "kestrum_test_support.h"
+
+namespace kestrum_test {
+namespace {
+
+using Registry = KestrumTest;
+
+std::vector<Profiler*> chain(unsigned index) {
+    std::vector<Profiler*> records;
+    for (Profiler* p = kestrum::chainHead(index); p != nullptr; p = p->next)
+        records.push_back(p);
+    return records;
+}
+
+TEST_F(Registry, HashesAndChainsByLowByteInCreationOrder) {
+    EXPECT_EQ(kestrum::Profiler_HashName("abc"), 6201248u);
+    EXPECT_EQ(kestrum::Profiler_HashName(""), 0u);
+    // Bytes are unsigned: 0xFF must not sign-extend into the product.
+    EXPECT_EQ(kestrum::Profiler_HashName("\xFF\x01"), (255u * 253u) ^ 1u);
+
+    Profiler* abc = GetProfiler("abc");
+    EXPECT_EQ(GetProfiler("abc"), abc);
+    EXPECT_EQ(abc->hash, 6201248u);
+    EXPECT_STREQ(abc->name, "abc");
+    EXPECT_EQ(abc->startStamp, INT64_MAX);
+    EXPECT_EQ(abc->bestAccumulated, INT64_MAX);
+    EXPECT_EQ(abc->accumulated, 0);
+    EXPECT_EQ(abc->runCount, 0);
+    EXPECT_EQ(abc->kind, 0);
+
+    // "aal" differs from "abc" only above the low byte: same chain, own record.
+    ASSERT_EQ(kestrum::Profiler_HashName("aal"), 6200480u);
+    Profiler* aal = GetProfiler("aal");
+    EXPECT_NE(aal, abc);
+    EXPECT_EQ(chain(160), (std::vector<Profiler*>{abc, aal}));
+    EXPECT_EQ(GetProfiler("abc"), abc);
+    EXPECT_EQ(chain(160).size(), 2u);
+
+    Profiler* empty = GetProfiler("");
+    EXPECT_EQ(chain(0), std::vector<Profiler*>{empty});
+    EXPECT_STREQ(empty->name, "");
+}
+
+TEST_F(Registry, KeepsItsOwnCopyOfTheName) {
+    char buffer[] = "scratch";
+    Profiler* p = GetProfiler(buffer);
+    EXPECT_NE(p->name, buffer);
+    std::strcpy(buffer, "changed");
+    EXPECT_STREQ(p->name, "scratch");
+}
+
+TEST_F(Registry, EqualHashNamesAreOneTimerNamedByTheCreator) {
+    ASSERT_EQ(kestrum::Profiler_HashName("ipupnol"), kestrum::Profiler_HashName("hyfgcpxz"));
+    Profiler* first = Profiler_Start("ipupnol");
+    clock.now += 70;
+    Profiler* second = Profiler_Stop("hyfgcpxz");
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first->runCount, 1);
+    EXPECT_EQ(first->accumulated, 70);
+    EXPECT_STREQ(first->name, "ipupnol");
+    EXPECT_EQ(chain(1625383477u & 0xFF).size(), 1u);
+
+    // The warning names the caller's argument, not the stored name.
+    std::string out = printed([] { Profiler_Stop("hyfgcpxz"); });
+    EXPECT_EQ(out, "warning in profiler_stop: profiler \"hyfgcpxz\" not running");
+}
+
+TEST_F(Registry, RestartWarnsDropsTheOpenRunAndCountsBothStarts) {
+    clock.now = 1000;
+    Profiler_Start("t");
+    clock.now = 1500;
+    std::int64_t before = kestrum::startCount();
+    std::string out = printed([] { Profiler_Start("t"); });
+    EXPECT_EQ(out, "warning in profiler_start: profiler \"t\" already started");
+    clock.now = 1600;
+    Profiler* p = Profiler_Stop("t");
+    EXPECT_EQ(p->runCount, 1);
+    EXPECT_EQ(p->accumulated, 100);
+    EXPECT_EQ(kestrum::startCount(), before + 1);
+    EXPECT_EQ(p->nestedStarts, 0);
+}
+
+TEST_F(Registry, StopOfUnknownNameWarnsAndCreatesAStoppedRecord) {
+    Profiler* p = nullptr;
+    std::string out = printed([&] { p = Profiler_Stop("never"); });
+    EXPECT_EQ(out, "warning in profiler_stop: profiler \"never\" not running");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(GetProfiler("never"), p);
+    EXPECT_EQ(p->startStamp, INT64_MAX);
+    EXPECT_EQ(p->accumulated, 0);
+    EXPECT_EQ(p->runCount, 0);
+    EXPECT_EQ(p->nestedStarts, 0);
+    EXPECT_EQ(p->bestAccumulated, INT64_MAX);
+}
+
+TEST_F(Registry, StartStopBooksSixtyFourBitTicksQuietly) {
+    std::string out = printed([] {
+        run("long", 5000000000);  // beyond 32 bits
+        run("long", 7);
+    });
+    EXPECT_EQ(out, "");
+    Profiler* p = GetProfiler("long");
+    EXPECT_EQ(p->accumulated, 5000000007);
+    EXPECT_EQ(p->runCount, 2);
+    EXPECT_EQ(p->startStamp, INT64_MAX);
+    EXPECT_EQ(kestrum::startCount(), 2);
+}
+
+TEST_F(Registry, NestedStartsCountStartsMadeWhileRunning) {
+    Profiler_Start("A");
+    run("B", 1);
+    run("B", 1);
+    Profiler* a = Profiler_Stop("A");
+    EXPECT_EQ(a->nestedStarts, 2);
+    EXPECT_EQ(GetProfiler("B")->nestedStarts, 0);
+
+    // Overlapping, not nested: only A saw a start while running.
+    Profiler_Start("A");
+    Profiler_Start("B");
+    Profiler_Stop("A");
+    Profiler* b = Profiler_Stop("B");
+    EXPECT_EQ(a->nestedStarts, 3);
+    EXPECT_EQ(b->nestedStarts, 0);
+    EXPECT_EQ(a->runCount, 2);
+}
+
+TEST_F(Registry, ReinitFoldsOnlyPeriodsWithRunsIntoTheBest) {
+    Profiler* p = nullptr;
+    for (int i = 0; i < 3; ++i)
+        p = run("fold", 300);
+    EXPECT_EQ(p->accumulated, 900);
+
+    EXPECT_EQ(Profiler_Reinit("fold"), p);
+    EXPECT_EQ(p->bestAccumulated, 900);
+    EXPECT_EQ(p->accumulated, 0);
+    EXPECT_EQ(p->runCount, 0);
+
+    run("fold", 1000);
+    Profiler_Reinit("fold");
+    EXPECT_EQ(p->bestAccumulated, 900);
+
+    run("fold", 800);
+    Profiler_Reinit("fold");
+    EXPECT_EQ(p->bestAccumulated, 800);
+
+    // An empty period's zero total never becomes the best.
+    Profiler_Reinit("fold");
+    EXPECT_EQ(p->bestAccumulated, 800);
+
+    // A zero-tick period with a run is a real best.
+    run("fold", 0);
+    Profiler_Reinit("fold");
+    EXPECT_EQ(p->bestAccumulated, 0);
+}
+
+TEST_F(Registry, ReinitOfARunningTimerKeepsItRunning) {
+    Profiler* p = run("r", 50);
+    clock.now = 10000;
+    Profiler_Start("r");
+    run("inner", 5);
+    clock.now = 10400;
+    Profiler_Reinit("r");
+    EXPECT_EQ(p->startStamp, 10000);
+    EXPECT_EQ(p->nestedStarts, 0);
+    clock.now = 10900;
+    Profiler_Stop("r");
+    EXPECT_EQ(p->runCount, 1);
+    EXPECT_EQ(p->accumulated, 900);
+    EXPECT_EQ(p->bestAccumulated, 50);
+    // The whole run since the old start goes into the new period, with the
+    // start of "inner" made before the reinit.
+    EXPECT_EQ(p->nestedStarts, 1);
+}
+
+TEST_F(Registry, ReinitAllClosesEveryPeriodAndCreatesNothing) {
+    Profiler_Reinit_All();
+    for (unsigned c = 0; c < kestrum::chainCount; ++c)
+        ASSERT_EQ(kestrum::chainHead(c), nullptr);
+
+    Profiler* abc = run("abc", 40);
+    Profiler* aal = run("aal", 60);
+    Profiler* idle = GetProfiler("idle");
+    Profiler_Reinit_All();
+    EXPECT_EQ(abc->bestAccumulated, 40);
+    EXPECT_EQ(aal->bestAccumulated, 60);
+    EXPECT_EQ(idle->bestAccumulated, INT64_MAX);
+    EXPECT_EQ(aal->runCount, 0);
+    EXPECT_EQ(aal->accumulated, 0);
+}
+
+TEST_F(Registry, TclEntryPointReturnsOk) {
+    EXPECT_EQ(Kestrum_Init(nullptr), 0);
+    for (unsigned c = 0; c < kestrum::chainCount; ++c)
+        EXPECT_EQ(kestrum::chainHead(c), nullptr);
+}
+
+} // namespace
+} // namespace kestrum_test
