@@ -1,0 +1,28 @@
+# Provides the imported target vesk::tcl.
+# On Linux: Debian's tcl8.6-dev through FindTCL. For the Windows cross-build:
+# the Tcl that tools/build-tcl-win32.sh cross-builds into VESK_TCL_WIN32_ROOT
+# (build/tcl-win32 by default), built on first configure and cached there.
+if(WIN32)
+  set(VESK_TCL_WIN32_ROOT "${PROJECT_SOURCE_DIR}/build/tcl-win32" CACHE PATH
+      "Cross-built Tcl 8.6 for Windows (tools/build-tcl-win32.sh)")
+  if(NOT EXISTS "${VESK_TCL_WIN32_ROOT}/.complete")
+    message(STATUS "Cross-building Tcl 8.6 for Windows into ${VESK_TCL_WIN32_ROOT}")
+    execute_process(
+      COMMAND sh "${PROJECT_SOURCE_DIR}/tools/build-tcl-win32.sh" "${VESK_TCL_WIN32_ROOT}"
+      RESULT_VARIABLE vesk_tcl_build_result)
+    if(NOT vesk_tcl_build_result EQUAL 0)
+      message(FATAL_ERROR "tools/build-tcl-win32.sh failed (${vesk_tcl_build_result})")
+    endif()
+  endif()
+  add_library(vesk::tcl SHARED IMPORTED)
+  set_target_properties(vesk::tcl PROPERTIES
+    IMPORTED_LOCATION ${VESK_TCL_WIN32_ROOT}/bin/tcl86.dll
+    IMPORTED_IMPLIB ${VESK_TCL_WIN32_ROOT}/lib/libtcl86.dll.a
+    INTERFACE_INCLUDE_DIRECTORIES ${VESK_TCL_WIN32_ROOT}/include)
+  set(VESK_TCLSH_WIN32 ${VESK_TCL_WIN32_ROOT}/bin/tclsh86.exe)
+else()
+  find_package(TCL 8.6 REQUIRED)
+  add_library(vesk::tcl INTERFACE IMPORTED)
+  target_include_directories(vesk::tcl INTERFACE ${TCL_INCLUDE_PATH})
+  target_link_libraries(vesk::tcl INTERFACE ${TCL_LIBRARY})
+endif()
