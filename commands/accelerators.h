@@ -1,0 +1,35 @@
+// The accelerator list: the shortcuts of the current menu bar, and the
+// platform table built from them on demand.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace commands {
+
+// Empties the list for a new bar.
+void resetAccelerators();
+// Appends the shortcut (bits 0-7 virtual key, 0x2000 Shift, 0x4000 Ctrl,
+// 0x8000 Alt) for commandId.
+void addAccelerator(std::int32_t shortcutCode, std::int32_t commandId);
+// The platform table for the list, built when there is none; 0 when the
+// platform could not build one (an empty list, for one).
+platform::AcceleratorTableHandle acceleratorTable();
+
+// While one of these lives, a table that the list discards is kept until the
+// last one ends: the platform may still be reading it.
+class AcceleratorTableInUse {
+public:
+    AcceleratorTableInUse();
+    ~AcceleratorTableInUse();
+    AcceleratorTableInUse(const AcceleratorTableInUse&) = delete;
+    AcceleratorTableInUse& operator=(const AcceleratorTableInUse&) = delete;
+};
+
+// For tests: the list as it stands.
+int acceleratorCount();
+int acceleratorCapacity();
+const platform::Accelerator* acceleratorEntries();
+
+}  // namespace commands

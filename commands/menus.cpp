@@ -1,0 +1,213 @@
+// ::menu::createmenu, ::menu::submenu, ::menu::separator and ::menu::menu.
+#include "commands/menus.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "commands/accelerators.h"
+#include "commands/commands.h"
+#include "commands/translation.h"
+#include "host/console.h"
+#include "host/host.h"
+#include "host/tcl_ref.h"
+
+namespace commands {
+
+namespace {
+
+using host::TclRef;
+
+constexpr int kFirstCommandId = 40000;
+constexpr const char* kNotInCreateMenu = "not valid here - must be called from within createmenu";
+
+platform::MenuHandle buildingMenu = 0;
+int insertPosition = 0;
+int nextId = 0;
+// createmenu and submenu bodies now being evaluated. A createmenu inside one
+// would destroy a menu that the running body still fills.
+int bodiesRunning = 0;
+
+struct BodyRunning {
+    BodyRunning() { ++bodiesRunning; }
+    ~BodyRunning() { --bodiesRunning; }
+    BodyRunning(const BodyRunning&) = delete;
+    BodyRunning& operator=(const BodyRunning&) = delete;
+};
+
+// Inserts at the insert position of whatever menu is under construction now
+// (a translation may have changed it) and advances the position whatever
+// the outcome.
+bool insertItem(const platform::MenuItem& item) {
+    const bool inserted =
+        platform::insertMenuItem(buildingMenu, static_cast<std::uint32_t>(insertPosition), true, item);
+    ++insertPosition;
+    return inserted;
+}
+
+std::string keyName(std::int32_t shortcutCode) {
+    const std::uint32_t scanCode = platform::mapVirtualKey(static_cast<std::uint32_t>(shortcutCode) & 0x7F, 0);
+    char name[256] = "";
+    if (platform::getKeyNameText(static_cast<std::int32_t>(scanCode << 16), name, 255) <= 0 || name[0] == '\0') {
+        // No name from the system: show the virtual-key code itself.
+        std::snprintf(name, sizeof name, "0x%02X", static_cast<unsigned>(shortcutCode & 0xFF));
+    }
+    return name;
+}
+
+const char* textOf(const std::optional<TclRef>& word) { return word ? Tcl_GetString(word->get()) : ""; }
+
+}  // namespace
+
+platform::MenuHandle menuUnderConstruction() { return buildingMenu; }
+int nextCommandId() { return nextId; }
+
+void resetMenuState() {
+    buildingMenu = 0;
+    insertPosition = 0;
+    nextId = 0;
+    bodiesRunning = 0;
+}
+
+int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "code");
+        return TCL_ERROR;
+    }
+    if (bodiesRunning > 0) {
+        Tcl_SetObjResult(interp, Tcl_NewStringObj("not valid here - a menu is being built", -1));
+        return TCL_ERROR;
+    }
+    // The unfinished menu of an earlier failed body.
+    if (buildingMenu != 0) platform::destroyMenu(buildingMenu);
+    const platform::MenuHandle menu = platform::createMenu();
+    buildingMenu = menu;
+    insertPosition = 0;
+    resetAccelerators();
+    nextId = kFirstCommandId;
+
+    int code;
+    {
+        const BodyRunning running;
+        code = Tcl_EvalObjEx(interp, objv[1], TCL_EVAL_DIRECT);
+    }
+    if (code != TCL_OK) {
+        Tcl_AddErrorInfo(interp, "\n    (while creating menu)");
+        return TCL_ERROR;
+    }
+
+    const platform::WindowHandle window = host::mainWindow();
+    const platform::MenuHandle oldBar = platform::getMenu(window);
+    if (platform::setMenu(window, menu)) {
+        if (oldBar != 0) platform::destroyMenu(oldBar);
+    } else {
+        // No window to take it (the body destroyed it): nothing owns the menu.
+        platform::destroyMenu(menu);
+    }
+    buildingMenu = 0;
+    return TCL_OK;
+}
+
+int subMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    const platform::MenuHandle parent = buildingMenu;
+    const int parentPosition = insertPosition;
+    if (objc != 3) {
+        Tcl_WrongNumArgs(interp, 1, objv, "caption code");
+        return TCL_ERROR;
+    }
+    const platform::MenuHandle submenu = platform::createMenu();
+    buildingMenu = submenu;
+    insertPosition = 0;
+    int code;
+    {
+        const BodyRunning running;
+        code = Tcl_EvalObjEx(interp, objv[2], 0);
+    }
+    buildingMenu = parent;
+    insertPosition = parentPosition;
+    if (code != TCL_OK) {
+        Tcl_AddErrorInfo(interp, "\n    (within submenu)");
+        platform::destroyMenu(submenu);  // never inserted, so nothing else owns it
+        return TCL_ERROR;
+    }
+
+    const std::string caption = translate(Tcl_GetString(objv[1]));
+    platform::MenuItem item;
+    item.mask = platform::kMiimSubmenu | platform::kMiimType;
+    item.type = platform::kMftString;
+    item.subMenu = submenu;
+    item.text = caption.c_str();
+    if (!insertItem(item)) {
+        host::reportSystemError("::menu::submenu");
+        platform::destroyMenu(submenu);
+    }
+    return TCL_OK;
+}
+
+int separatorCommand(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
+    if (buildingMenu == 0) {
+        Tcl_SetErrorCode(interp, kNotInCreateMenu, nullptr);
+        return TCL_ERROR;
+    }
+    platform::MenuItem item;
+    item.mask = platform::kMiimType;
+    item.type = platform::kMftSeparator;
+    if (!insertItem(item)) host::reportSystemError("::menu::separator");
+    return TCL_OK;
+}
+
+int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    static const char* const kOptions[] = {"-ishortcut", "--", nullptr};
+    enum { kShortcut, kEndOfOptions };
+
+    int shortcutCode = 0;
+    int i = 1;
+    while (i < objc && Tcl_GetString(objv[i])[0] == '-') {
+        int option;
+        if (Tcl_GetIndexFromObj(interp, objv[i], kOptions, "options", 0, &option) != TCL_OK) return TCL_ERROR;
+        ++i;
+        if (option == kEndOfOptions) break;
+        if (i >= objc) break;
+        if (Tcl_GetIntFromObj(interp, objv[i], &shortcutCode) != TCL_OK) return TCL_ERROR;
+        ++i;
+    }
+    if (objc - i != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "?options? caption action");
+        return TCL_ERROR;
+    }
+    if (buildingMenu == 0) {
+        Tcl_AppendResult(interp, kNotInCreateMenu, nullptr);
+        return TCL_ERROR;
+    }
+
+    const int commandId = nextId++;
+    char idText[16];
+    std::snprintf(idText, sizeof idText, "%d", commandId);
+
+    // Held until the insertion: the label may be the caption's own text.
+    const TclRef caption = TclRef::adopt(translateObj(objv[i]));
+    std::optional<TclRef> shift, ctrl, alt;
+    if (shortcutCode & 0x2000) shift.emplace(TclRef::adopt(translateToObj("Shift+")));
+    if (shortcutCode & 0x4000) ctrl.emplace(TclRef::adopt(translateToObj("Ctrl+")));
+    if (shortcutCode & 0x8000) alt.emplace(TclRef::adopt(translateToObj("Alt+")));
+
+    char label[256];
+    const char* text = Tcl_GetString(caption.get());
+    if (shortcutCode != 0) {
+        std::snprintf(label, sizeof label, "%s\t%s%s%s%s", text, textOf(shift), textOf(ctrl), textOf(alt),
+                      keyName(shortcutCode).c_str());
+        text = label;
+        addAccelerator(shortcutCode, commandId);
+    }
+    Tcl_SetVar2Ex(interp, "::menu::actions", idText, objv[i + 1], TCL_GLOBAL_ONLY);
+
+    platform::MenuItem item;
+    item.mask = platform::kMiimId | platform::kMiimType;
+    item.type = platform::kMftString;
+    item.id = static_cast<std::uint32_t>(commandId);
+    item.text = text;
+    if (!insertItem(item)) host::reportSystemError("::menu::menu");
+    return TCL_OK;
+}
+
+}  // namespace commands

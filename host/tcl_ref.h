@@ -1,0 +1,32 @@
+// Scoped ownership of Tcl object references.
+#pragma once
+
+#include <tcl.h>
+
+namespace host {
+
+// Holds one reference to a Tcl object and drops it at scope exit.
+class TclRef {
+public:
+    // Takes a new reference to obj.
+    explicit TclRef(Tcl_Obj* obj) : obj_(obj) { Tcl_IncrRefCount(obj_); }
+    // Takes over a reference that the caller already owns.
+    static TclRef adopt(Tcl_Obj* obj) { return TclRef(obj, Adopt{}); }
+
+    TclRef(TclRef&& other) noexcept : obj_(other.obj_) { other.obj_ = nullptr; }
+    TclRef(const TclRef&) = delete;
+    TclRef& operator=(const TclRef&) = delete;
+    TclRef& operator=(TclRef&&) = delete;
+    ~TclRef() {
+        if (obj_ != nullptr) Tcl_DecrRefCount(obj_);
+    }
+
+    Tcl_Obj* get() const { return obj_; }
+
+private:
+    struct Adopt {};
+    TclRef(Tcl_Obj* obj, Adopt) : obj_(obj) {}
+    Tcl_Obj* obj_;
+};
+
+}  // namespace host

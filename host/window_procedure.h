@@ -1,0 +1,17 @@
+// The main window's message procedure: the host's only event handler.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace host {
+
+inline constexpr int kFirstCommandId = 40000;
+inline constexpr int kLastCommandId = 49999;
+
+platform::LResult windowProcedure(platform::WindowHandle window, std::uint32_t code, platform::WParam wParam,
+                                  platform::LParam lParam);
+
+// Back to the state at process start: the next resize is skipped.
+void resetWindowProcedure();
+
+}  // namespace host
