@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what building and testing every platform needs, on Debian (bookworm).
+# Runs apt-get as root (directly, or through sudo when not root).
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config binutils file
+  # Tcl and the unit tests
+  tcl8.6 tcl8.6-dev libgtest-dev
+  # Linux desktop program and its tests in a real window
+  libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6
+  # Windows program: cross toolchain, Tcl's source package, Wine
+  g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 dpkg-dev wine wine32
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  missing+=(wine32)
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds every platform and runs every test: the headless unit and behaviour
+# tests (plain and under ASan/UBSan), the kestrum tests, the Linux desktop
+# program in a real window under Xvfb, and the Windows program under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+presets=(headless asan gtk win32)
+if [ $# -gt 0 ]; then presets=("$@"); fi
+
+for preset in "${presets[@]}"; do
+  echo "=== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j"$(nproc)"
+  echo "=== $preset: test"
+  ctest --preset "$preset" --no-tests=error
+done
+echo "=== all presets passed: ${presets[*]}"
