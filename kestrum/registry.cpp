@@ -22,6 +22,10 @@ namespace {
 
 Profiler* profilerTable[chainCount];
 std::int64_t startCounter;
+// Records found recently, by the address of the name passed in.  A hit is
+// confirmed by comparing the bytes, so it finds the same record as the hash
+// would; callers mostly pass the same literal again and again.
+Profiler* recentLookups[64];
 
 // Serial multiply chain over the bytes; no separate length pass.
 inline std::uint32_t hashName(const char* name) {
@@ -50,13 +54,35 @@ inline std::uint32_t hashName(const char* name) {
 }
 
 // Only the hash is compared, never the text: equal hashes are one timer.
-inline Profiler* lookup(const char* name) {
+[[gnu::noinline]] Profiler* lookupByHash(const char* name) {
     std::uint32_t h = hashName(name);
     Profiler* p = profilerTable[h & 0xFF];
     while (p != nullptr && p->hash != h)
         p = p->next;
     if (__builtin_expect(p == nullptr, 0))
         p = createProfiler(name, h);
+    return p;
+}
+
+inline bool sameBytes(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        if (*a != *b)
+            return false;
+        if (*a == 0)
+            return true;
+    }
+}
+
+// Equal bytes mean equal hashes, and each hash has one record, so a
+// confirmed hit is exactly the record that the hash lookup would return.
+inline Profiler* lookup(const char* name) {
+    auto address = reinterpret_cast<std::uintptr_t>(name);
+    Profiler*& recent = recentLookups[(address * 0x9E3779B97F4A7C15u) >> 58];
+    Profiler* p = recent;
+    if (__builtin_expect(p != nullptr && sameBytes(name, p->name), 1))
+        return p;
+    p = lookupByHash(name);
+    recent = p;
     return p;
 }
 
@@ -95,6 +121,8 @@ void resetRegistryForTest() {
         }
     }
     startCounter = 0;
+    for (Profiler*& recent : recentLookups)
+        recent = nullptr;
 }
 #endif
 

@@ -46,12 +46,23 @@ TEST_F(Registry, HashesAndChainsByLowByteInCreationOrder) {
     EXPECT_STREQ(empty->name, "");
 }
 
-TEST_F(Registry, KeepsItsOwnCopyOfTheName) {
+TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytes) {
     char buffer[] = "scratch";
-    Profiler* p = GetProfiler(buffer);
-    EXPECT_NE(p->name, buffer);
+    Profiler* scratch = GetProfiler(buffer);
+    EXPECT_NE(scratch->name, buffer);
     std::strcpy(buffer, "changed");
-    EXPECT_STREQ(p->name, "scratch");
+    EXPECT_STREQ(scratch->name, "scratch");
+    Profiler* changed = Profiler_Start(buffer);
+    EXPECT_NE(changed, scratch);
+    EXPECT_STREQ(changed->name, "changed");
+    // A prefix of the last name is another name.
+    std::strcpy(buffer, "change");
+    EXPECT_NE(GetProfiler(buffer), changed);
+    std::strcpy(buffer, "changed");
+    EXPECT_EQ(Profiler_Stop(buffer), changed);
+    EXPECT_EQ(changed->runCount, 1);
+    std::strcpy(buffer, "scratch");
+    EXPECT_EQ(GetProfiler(buffer), scratch);
 }
 
 TEST_F(Registry, EqualHashNamesAreOneTimerNamedByTheCreator) {

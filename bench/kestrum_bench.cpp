@@ -1,0 +1,212 @@
+// Cost of kestrum's start/stop pair, called through libkestrum.so's exports
+// as any caller would, next to
+//   - the floor: two bare time-stamp reads, and
+//   - what one would write by hand: unordered_map<std::string, ...> with
+//     std::chrono::steady_clock,
+// for a 12-character name with 1, 100 and 1000 live timers; then the
+// calibration's overheads and how much of an empty timed region survives the
+// correction.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <x86intrin.h>
+#endif
+
+#include "kestrum.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double fixedTicksPerSecond = 500000000.0;
+constexpr long pairsPerTrial = 2000000;
+constexpr int trials = 9;
+
+volatile std::uint64_t sink;
+
+inline std::uint64_t bareStamp() {
+#if defined(__i386__) || defined(__x86_64__)
+    return __rdtsc();
+#else
+    return static_cast<std::uint64_t>(Clock::now().time_since_epoch().count());
+#endif
+}
+
+// Median over trials of ns per iteration of `body`.
+template <typename Body>
+double nsPerIteration(Body body) {
+    std::vector<double> samples;
+    for (int t = 0; t < trials; ++t) {
+        auto begin = Clock::now();
+        for (long i = 0; i < pairsPerTrial; ++i)
+            body();
+        std::chrono::duration<double, std::nano> elapsed = Clock::now() - begin;
+        samples.push_back(elapsed.count() / pairsPerTrial);
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+// The hand-written alternative.
+struct MapTimer {
+    Clock::time_point started;
+    Clock::duration total{};
+    std::int64_t runs = 0;
+};
+std::unordered_map<std::string, MapTimer> mapTimers;
+
+[[gnu::noinline]] void mapStart(const char* name) {
+    mapTimers[name].started = Clock::now();
+}
+
+[[gnu::noinline]] void mapStop(const char* name) {
+    auto now = Clock::now();
+    MapTimer& timer = mapTimers[name];
+    timer.total += now - timer.started;
+    ++timer.runs;
+}
+
+// Filler names: 12 pseudo-random lower-case letters, spread over the chains
+// the way unrelated names are.
+std::vector<std::string> fillers;
+std::string fillerName() {
+    static std::uint64_t state = 0x2545F4914F6CDD1Du;
+    std::string name;
+    for (int i = 0; i < 12; ++i) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        name += static_cast<char>('a' + (state >> 33) % 26);
+    }
+    return name;
+}
+
+// Adds fillers until `live` timers exist in both registries; the measured
+// name is created last, at the tail of its chain.
+int liveKestrum = 0;
+void populate(int live, const char* measured) {
+    while (liveKestrum < live - 1) {
+        fillers.push_back(fillerName());
+        GetProfiler(fillers.back().c_str());
+        mapTimers[fillers.back()];
+        ++liveKestrum;
+    }
+    GetProfiler(measured);
+    mapTimers[measured];
+    ++liveKestrum;
+}
+
+// Fillers sharing the measured record's chain (all created before it).
+int chainPosition(const Profiler* record) {
+    int position = 0;
+    for (const std::string& filler : fillers) {
+        const Profiler* p = GetProfiler(filler.c_str());
+        if ((p->hash & 0xFF) == (record->hash & 0xFF) && p != record)
+            ++position;
+    }
+    return position;
+}
+
+double measureTscPerNs() {
+    auto begin = Clock::now();
+    std::uint64_t t0 = bareStamp();
+    while (Clock::now() - begin < std::chrono::milliseconds(200)) {
+    }
+    std::uint64_t t1 = bareStamp();
+    std::chrono::duration<double, std::nano> elapsed = Clock::now() - begin;
+    return static_cast<double>(t1 - t0) / elapsed.count();
+}
+
+} // namespace
+
+int main() {
+    double tscPerNs = measureTscPerNs();
+    std::printf("time-stamp counter: %.3f GHz measured (reports assume 0.5 GHz)\n\n", tscPerNs);
+
+    double floor = nsPerIteration([] {
+        std::uint64_t a = bareStamp();
+        std::uint64_t b = bareStamp();
+        sink = b - a;
+    });
+
+    std::printf("ns per start/stop pair, 12-character name, median of %d x %ld pairs\n", trials,
+                pairsPerTrial);
+    std::printf("%6s %6s %9s %9s %9s %11s %11s\n", "live", "chain", "floor", "kestrum", "map",
+                "kestrum/fl", "map/kestrum");
+
+    const char* names[] = {"measured_001", "measured_100", "measured_999"};
+    const int lives[] = {1, 100, 1000};
+    for (int i = 0; i < 3; ++i) {
+        const char* name = names[i];
+        populate(lives[i], name);
+        double kestrum = nsPerIteration([name] {
+            Profiler_Start(name);
+            Profiler_Stop(name);
+        });
+        double map = nsPerIteration([name] {
+            mapStart(name);
+            mapStop(name);
+        });
+        std::printf("%6d %6d %9.2f %9.2f %9.2f %10.2fx %10.2fx\n", liveKestrum,
+                    chainPosition(GetProfiler(name)), floor, kestrum, map, kestrum / floor,
+                    map / kestrum);
+    }
+    std::printf("(chain: records ahead of the measured one in its chain)\n");
+
+    // The lookup's slow path: two names taking turns in one buffer, so the
+    // recent-lookup slot never confirms and every call hashes and walks.
+    {
+        static char buffer[16];
+        const char* turns[] = {names[2], names[1]};
+        int turn = 0;
+        double missed = nsPerIteration([&] {
+            std::memcpy(buffer, turns[turn], 13);
+            turn ^= 1;
+            Profiler_Start(buffer);
+            Profiler_Stop(buffer);
+        });
+        std::printf("%6d %6s %9.2f %9.2f %9s %10.2fx   (buffer reused: hash and chain walk each call)\n\n",
+                    liveKestrum, "-", floor, missed, "", missed / floor);
+    }
+
+    // The first statistics request calibrates; the library prints its lines.
+    std::fflush(stdout);
+    double result[2];
+    Profiler_Stats(GetProfiler(names[2]), result);
+    std::fflush(stdout);
+
+    const Profiler* inner = GetProfiler("innerOverhead");
+    const Profiler* outer = GetProfiler("outerOverhead");
+    double innerTicks = static_cast<double>(inner->bestAccumulated) / 10000.0;
+    double outerTicks = static_cast<double>(outer->bestAccumulated) / 10000.0 - innerTicks;
+    std::printf("\ncalibration: inner overhead %.1f ticks (%.2f ns real), outer overhead %.1f ticks "
+                "(%.2f ns real)\n",
+                innerTicks, innerTicks / tscPerNs, outerTicks, outerTicks / tscPerNs);
+
+    // An empty timed region, corrected by the calibration, should come out
+    // near zero: the residual is what the correction leaves, as a fraction
+    // of the uncorrected figure.
+    std::vector<double> residuals;
+    for (int t = 0; t < trials; ++t) {
+        Profiler* p = Profiler_Reinit(names[2]);
+        for (long i = 0; i < pairsPerTrial / 10; ++i) {
+            Profiler_Start(names[2]);
+            Profiler_Stop(names[2]);
+        }
+        double uncorrected = static_cast<double>(p->accumulated) / fixedTicksPerSecond /
+                             static_cast<double>(p->runCount);
+        Profiler_Stats(p, result);
+        residuals.push_back(result[1] / uncorrected);
+    }
+    std::sort(residuals.begin(), residuals.end());
+    std::printf("empty region residual: %+.1f%% of uncorrected (median of %d; range %+.1f%% .. "
+                "%+.1f%%)\n",
+                100.0 * residuals[trials / 2], trials, 100.0 * residuals.front(),
+                100.0 * residuals.back());
+    return 0;
+}
