@@ -1,0 +1,135 @@
+// The open and save dialogs: GTK's file chooser behind the Windows
+// contract of a filter block, a selection block and an extended error code.
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gtk/gtk_internal.h"
+
+namespace platform {
+namespace {
+
+std::uint32_t extendedError = 0;  // of the last dialog call
+
+struct GFreeString {
+    gchar* text;
+    ~GFreeString() { g_free(text); }
+};
+
+// "Text files\0*.txt;*.log\0All\0*.*\0\0" → GTK filters, in order.
+std::vector<GtkFileFilter*> parseFilters(const char* block) {
+    std::vector<GtkFileFilter*> filters;
+    if (block == nullptr) return filters;
+    while (*block != '\0') {
+        std::string_view description(block);
+        const char* patterns = block + description.size() + 1;
+        std::string_view patternList(patterns);
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, gtk::validUtf8(std::string(description).c_str()).c_str());
+        std::size_t start = 0;
+        while (start <= patternList.size()) {
+            std::size_t end = patternList.find(';', start);
+            if (end == std::string_view::npos) end = patternList.size();
+            std::string_view pattern = patternList.substr(start, end - start);
+            while (!pattern.empty() && pattern.front() == ' ') pattern.remove_prefix(1);
+            while (!pattern.empty() && pattern.back() == ' ') pattern.remove_suffix(1);
+            if (!pattern.empty()) gtk_file_filter_add_pattern(filter, std::string(pattern).c_str());
+            start = end + 1;
+        }
+        filters.push_back(filter);
+        if (*patterns == '\0' && patternList.empty()) {
+            block = patterns + 1;
+        } else {
+            block = patterns + patternList.size() + 1;
+        }
+    }
+    return filters;
+}
+
+// Writes the selection block; false when it does not fit maxFile bytes.
+bool writeSelection(GSList* files, char* buffer, std::uint32_t maxFile) {
+    std::string block;
+    if (files != nullptr && files->next == nullptr) {
+        block.append(static_cast<const char*>(files->data));
+        block.push_back('\0');
+    } else if (files != nullptr) {
+        GFreeString folder{g_path_get_dirname(static_cast<const char*>(files->data))};
+        block.append(folder.text);
+        block.push_back('\0');
+        for (GSList* file = files; file != nullptr; file = file->next) {
+            GFreeString name{g_path_get_basename(static_cast<const char*>(file->data))};
+            block.append(name.text);
+            block.push_back('\0');
+        }
+    }
+    block.push_back('\0');
+    if (buffer == nullptr || block.size() > maxFile) return false;
+    std::memcpy(buffer, block.data(), block.size());
+    return true;
+}
+
+bool runDialog(FileDialog& dialog, bool save) {
+    extendedError = 0;
+    if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
+        extendedError = 0x0001;  // CDERR_STRUCTSIZE
+        return false;
+    }
+    GtkWidget* owner = gtk::toplevel(dialog.owner);
+    std::string title = dialog.title != nullptr ? gtk::validUtf8(dialog.title) : std::string(save ? "Save As" : "Open");
+    GtkWidget* chooser = gtk_file_chooser_dialog_new(
+        title.c_str(), owner != nullptr ? GTK_WINDOW(owner) : nullptr,
+        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
+        save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+    gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
+    gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
+    if (!save) gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnAllowMultiSelect) != 0);
+    if (dialog.file[0] != '\0') {
+        if (save)
+            gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), dialog.file);
+        else
+            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), dialog.file);
+    }
+    std::vector<GtkFileFilter*> filters = parseFilters(dialog.filter);
+    for (GtkFileFilter* filter : filters) gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), filter);
+    if (!filters.empty()) {
+        std::size_t index = dialog.filterIndex >= 1 && dialog.filterIndex <= filters.size() ? dialog.filterIndex - 1 : 0;
+        gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[index]);
+    }
+
+    // The hook sees the dialog before it is shown, as WM_INITDIALOG does:
+    // its window is the dialog's content, whose parent is the frame.
+    WindowHandle frame = gtk::registerDialogFrame(chooser, dialog.owner);
+    WindowHandle child = gtk::registerDialogChild(frame);
+    gtk_widget_realize(chooser);
+    if ((dialog.flags & kOfnEnableHook) && dialog.hook != nullptr) dialog.hook(child, kWmInitDialog, 0, 0);
+
+    gint response = gtk_dialog_run(GTK_DIALOG(chooser));
+    bool chosen = false;
+    if (response == GTK_RESPONSE_ACCEPT) {
+        GSList* files = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(chooser));
+        if (files == nullptr) {
+            extendedError = 0;  // nothing local was chosen: as a cancel
+        } else if (writeSelection(files, dialog.file, dialog.maxFile)) {
+            chosen = true;
+        } else {
+            extendedError = kFnErrBufferTooSmall;
+        }
+        g_slist_free_full(files, g_free);
+    }
+    gtk::forgetWindow(child);
+    gtk::forgetWindow(frame);
+    gtk_widget_destroy(chooser);
+    return chosen;
+}
+
+}  // namespace
+
+bool getOpenFileName(FileDialog& dialog) { return runDialog(dialog, false); }
+
+bool getSaveFileName(FileDialog& dialog) { return runDialog(dialog, true); }
+
+std::uint32_t commDlgExtendedError() { return extendedError; }
+
+}  // namespace platform

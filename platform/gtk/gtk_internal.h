@@ -1,0 +1,49 @@
+// What the files of the gtk platform share among themselves. Each piece of
+// state has one owner file; the others reach it through these functions.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform::gtk {
+
+// Error codes of this platform, reported through lastError/errorText. The
+// numbers are the Win32 ones for the same failures.
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
+inline constexpr std::uint32_t kErrorInvalidMenuHandle = 1401;
+inline constexpr std::uint32_t kErrorInvalidAcceleratorHandle = 1403;
+
+// process.cpp
+void setLastError(std::uint32_t code);
+void setCommandLine(std::string text);
+// GTK wants UTF-8; Tcl hands us its own bytes, which are UTF-8 save for the
+// odd invalid sequence. Invalid bytes become U+FFFD instead of a GTK warning.
+std::string validUtf8(const char* bytes);
+
+// windows.cpp
+GtkWidget* toplevel(WindowHandle window);                // null when unknown
+GtkBox* menuSlot(WindowHandle window);                   // the box the bar goes into
+WindowHandle registerDialogFrame(GtkWidget* dialog, WindowHandle owner);
+WindowHandle registerDialogChild(WindowHandle frame);    // handle the dialog hook receives
+void forgetWindow(WindowHandle window);                  // drops a dialog handle
+void deliver(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam);
+// Set by translateAccelerator while a key event is being handled, so that the
+// key is then not also given to GTK's own key handling.
+void noteKeyTranslated();
+
+// keys.cpp
+// The virtual-key code of a key event, independent of the layout's shift
+// level and of Caps Lock; scanCode receives the key's scan code (bit 8 set
+// for the extended keys). 0 for a key without a code.
+std::uint32_t virtualKeyOf(const GdkEventKey* event, std::uint32_t& scanCode);
+
+// menus.cpp
+void windowDestroyed(WindowHandle window);
+
+}  // namespace platform::gtk

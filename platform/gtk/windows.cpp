@@ -1,0 +1,525 @@
+// The window class, the windows, their messages and their geometry.
+//
+// One GTK main-context iteration is one dispatched message. GTK signal
+// handlers turn what happened into the host's messages and call the window
+// procedure directly, or through an idle callback when the signal comes from
+// inside GTK's own layout or menu code, where the script must not run.
+//
+// The client area is the area under the menu bar, as on Windows.
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/gtk_internal.h"
+
+namespace platform {
+namespace {
+
+enum class Kind { main, dialogFrame, dialogChild };
+
+struct Window {
+    Kind kind = Kind::main;
+    GtkWidget* top = nullptr;      // the GtkWindow (main window and dialog frame)
+    GtkWidget* box = nullptr;      // holds the menu bar and the client area
+    GtkWidget* client = nullptr;
+    WindowProcedure procedure = nullptr;
+    WindowHandle parent = 0;       // dialog child: its frame; dialog frame: its owner
+    // Client size: the one the window has or is about to have (after
+    // setWindowPos), and the one the last size message told.
+    int clientWidth = -1;
+    int clientHeight = -1;
+    int reportedWidth = -1;
+    int reportedHeight = -1;
+    bool sizeIdleQueued = false;
+    Rect frame{};                  // outer frame, screen coordinates
+    bool frameKnown = false;
+    bool iconified = false;
+    bool destroying = false;
+};
+
+struct Class {
+    std::string name;
+    WindowClass info;
+};
+
+std::vector<Class> classes;
+std::map<WindowHandle, Window> windows;
+WindowHandle nextWindow = 0x10010;
+bool quitPosted = false;
+int quitCode = 0;
+bool keyTranslated = false;          // see noteKeyTranslated
+bool keyHandledByDefault = false;    // defWindowProc acted on the key
+std::set<guint16> keysDown;          // for the previous-state bit of key messages
+GtkCssProvider* clientStyle = nullptr;
+
+constexpr std::uint32_t kSwpNoMove = 0x0002;
+constexpr WParam kSizeRestored = 0;
+constexpr WParam kSizeMinimized = 1;
+constexpr WParam kSizeMaximized = 2;
+constexpr std::uint32_t kVkF4 = 0x73;
+constexpr std::uint32_t kVkF10 = 0x79;
+constexpr std::uint32_t kVkMenu = 0x12;
+
+Window* find(WindowHandle handle) {
+    auto found = windows.find(handle);
+    if (found == windows.end() || found->second.destroying) {
+        gtk::setLastError(gtk::kErrorInvalidWindowHandle);
+        return nullptr;
+    }
+    return &found->second;
+}
+
+WindowHandle handleOf(gpointer data) { return static_cast<WindowHandle>(GPOINTER_TO_INT(data)); }
+
+LParam sizeParam(int width, int height) {
+    return static_cast<LParam>((static_cast<std::uint32_t>(height & 0xFFFF) << 16) | static_cast<std::uint32_t>(width & 0xFFFF));
+}
+
+// Tells the window procedure about a client size it has not been told yet.
+void reportSize(WindowHandle handle, int width, int height) {
+    Window* window = find(handle);
+    if (window == nullptr || window->procedure == nullptr) return;
+    if (width == window->reportedWidth && height == window->reportedHeight) return;
+    window->reportedWidth = width;
+    window->reportedHeight = height;
+    WParam kind = kSizeRestored;
+    if (window->top != nullptr && gtk_window_is_maximized(GTK_WINDOW(window->top))) kind = kSizeMaximized;
+    window->procedure(handle, kWmSize, kind, sizeParam(width, height));
+}
+
+gboolean reportAllocatedSize(gpointer data) {
+    WindowHandle handle = handleOf(data);
+    if (Window* window = find(handle); window != nullptr) {
+        window->sizeIdleQueued = false;
+        if (!window->iconified) reportSize(handle, window->clientWidth, window->clientHeight);
+    }
+    return G_SOURCE_REMOVE;
+}
+
+void onClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
+    Window* window = find(handleOf(data));
+    if (window == nullptr) return;
+    window->clientWidth = allocation->width;
+    window->clientHeight = allocation->height;
+    // The script may resize or destroy the window: not from inside GTK's layout.
+    if (!window->sizeIdleQueued && (allocation->width != window->reportedWidth || allocation->height != window->reportedHeight)) {
+        window->sizeIdleQueued = true;
+        g_idle_add_full(G_PRIORITY_HIGH_IDLE, reportAllocatedSize, data, nullptr);
+    }
+}
+
+void readFrame(Window& window) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window.top);
+    if (gdkWindow == nullptr) return;
+    GdkRectangle extents{};
+    gdk_window_get_frame_extents(gdkWindow, &extents);
+    window.frame = {extents.x, extents.y, extents.x + extents.width, extents.y + extents.height};
+    window.frameKnown = true;
+}
+
+gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
+    if (Window* window = find(handleOf(data)); window != nullptr) readFrame(*window);
+    return FALSE;
+}
+
+gboolean onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+    WindowHandle handle = handleOf(data);
+    Window* window = find(handle);
+    if (window == nullptr || window->procedure == nullptr || !(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED)) return FALSE;
+    if (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) {
+        window->iconified = true;
+        window->reportedWidth = 0;
+        window->reportedHeight = 0;
+        window->procedure(handle, kWmSize, kSizeMinimized, 0);
+    } else {
+        window->iconified = false;
+        reportSize(handle, window->clientWidth, window->clientHeight);
+    }
+    return FALSE;
+}
+
+void onRealize(GtkWidget* widget, gpointer) {
+    GdkDisplay* display = gtk_widget_get_display(widget);
+    GdkCursor* arrow = gdk_cursor_new_from_name(display, "default");
+    gdk_window_set_cursor(gtk_widget_get_window(widget), arrow);
+    if (arrow != nullptr) g_object_unref(arrow);
+}
+
+gboolean onDrawClient(GtkWidget* widget, cairo_t* cr, gpointer) {
+    gtk_render_background(gtk_widget_get_style_context(widget), cr, 0, 0, gtk_widget_get_allocated_width(widget),
+                          gtk_widget_get_allocated_height(widget));
+    return FALSE;
+}
+
+gboolean onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+    WindowHandle handle = handleOf(data);
+    Window* window = find(handle);
+    if (window == nullptr || window->procedure == nullptr) return FALSE;
+    std::uint32_t scan = 0;
+    std::uint32_t vk = gtk::virtualKeyOf(event, scan);
+    if (vk == 0) return FALSE;
+    bool alt = (event->state & GDK_MOD1_MASK) != 0;
+    bool repeated = !keysDown.insert(event->hardware_keycode).second;
+    // As on Windows: repeat count 1, scan code, extended-key bit, context
+    // code (Alt held) and the previous key state.
+    LParam lParam = 1 | static_cast<LParam>((scan & 0xFF) << 16);
+    if (scan & 0x100) lParam |= LParam{1} << 24;
+    if (alt) lParam |= LParam{1} << 29;
+    if (repeated) lParam |= LParam{1} << 30;
+    std::uint32_t code = (alt || vk == kVkF10 || vk == kVkMenu) ? kWmSysKeyDown : kWmKeyDown;
+    bool outerTranslated = keyTranslated;
+    bool outerDefault = keyHandledByDefault;
+    keyTranslated = false;
+    keyHandledByDefault = false;
+    window->procedure(handle, code, vk, lParam);
+    bool consumed = keyTranslated || keyHandledByDefault;
+    keyTranslated = outerTranslated;
+    keyHandledByDefault = outerDefault;
+    // A key that became a command is not also given to GTK (menu mnemonics,
+    // focus handling), so that it acts once.
+    return consumed ? TRUE : FALSE;
+}
+
+gboolean onKeyRelease(GtkWidget*, GdkEventKey* event, gpointer) {
+    keysDown.erase(event->hardware_keycode);
+    return FALSE;
+}
+
+void onDestroy(GtkWidget*, gpointer data) {
+    WindowHandle handle = handleOf(data);
+    Window* window = find(handle);
+    if (window == nullptr) return;
+    window->destroying = true;
+    WindowProcedure procedure = window->procedure;
+    if (procedure != nullptr) procedure(handle, kWmDestroy, 0, 0);
+    gtk::windowDestroyed(handle);
+    windows.erase(handle);
+}
+
+void ensureClientStyle() {
+    if (clientStyle != nullptr) return;
+    clientStyle = gtk_css_provider_new();
+    // The background is the colour the theme gives menus.
+    gtk_css_provider_load_from_data(clientStyle, ".vesk-client { background-color: @theme_base_color; }", -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(clientStyle),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+}  // namespace
+
+namespace gtk {
+
+GtkWidget* toplevel(WindowHandle handle) {
+    Window* window = find(handle);
+    return window == nullptr ? nullptr : window->top;
+}
+
+GtkBox* menuSlot(WindowHandle handle) {
+    Window* window = find(handle);
+    if (window == nullptr || window->box == nullptr) {
+        setLastError(kErrorInvalidWindowHandle);
+        return nullptr;
+    }
+    return GTK_BOX(window->box);
+}
+
+WindowHandle registerDialogFrame(GtkWidget* dialog, WindowHandle owner) {
+    WindowHandle handle = nextWindow;
+    nextWindow += 4;
+    Window& window = windows[handle];
+    window.kind = Kind::dialogFrame;
+    window.top = dialog;
+    window.parent = owner;
+    g_signal_connect(dialog, "configure-event", G_CALLBACK(onConfigure), GINT_TO_POINTER(handle));
+    return handle;
+}
+
+WindowHandle registerDialogChild(WindowHandle frame) {
+    WindowHandle handle = nextWindow;
+    nextWindow += 4;
+    Window& window = windows[handle];
+    window.kind = Kind::dialogChild;
+    window.parent = frame;
+    return handle;
+}
+
+void forgetWindow(WindowHandle handle) { windows.erase(handle); }
+
+void deliver(WindowHandle handle, std::uint32_t code, WParam wParam, LParam lParam) {
+    Window* window = find(handle);
+    if (window != nullptr && window->procedure != nullptr) window->procedure(handle, code, wParam, lParam);
+}
+
+void noteKeyTranslated() { keyTranslated = true; }
+
+}  // namespace gtk
+
+void registerWindowClass(const WindowClass& windowClass) {
+    if (windowClass.className == nullptr) return;
+    for (Class& known : classes) {
+        if (known.name == windowClass.className) return;  // like Windows: the first registration stays
+    }
+    classes.push_back({windowClass.className, windowClass});
+}
+
+WindowHandle createWindow(const WindowCreation& creation) {
+    const Class* windowClass = nullptr;
+    for (const Class& known : classes)
+        if (creation.className != nullptr && known.name == creation.className) windowClass = &known;
+    if (windowClass == nullptr) {
+        gtk::setLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+        return 0;
+    }
+    ensureClientStyle();
+    WindowHandle handle = nextWindow;
+    nextWindow += 4;
+    Window& window = windows[handle];
+    window.kind = Kind::main;
+    window.procedure = windowClass->info.procedure;
+    window.top = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window.top), gtk::validUtf8(creation.caption).c_str());
+    window.box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    window.client = gtk_drawing_area_new();
+    gtk_style_context_add_class(gtk_widget_get_style_context(window.client), "vesk-client");
+    gtk_widget_set_hexpand(window.client, TRUE);
+    gtk_widget_set_vexpand(window.client, TRUE);
+    gtk_box_pack_end(GTK_BOX(window.box), window.client, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(window.top), window.box);
+    gtk_widget_show(window.client);
+    gtk_widget_show(window.box);
+    // CW_USEDEFAULT: the window manager places the window; GTK has no
+    // default size of its own for an empty window, so pick one.
+    int width = creation.width == kCwUseDefault ? 640 : creation.width;
+    int height = creation.width == kCwUseDefault ? 480 : creation.height;
+    gtk_window_set_default_size(GTK_WINDOW(window.top), width > 0 ? width : 1, height > 0 ? height : 1);
+    if (creation.x != kCwUseDefault) gtk_window_move(GTK_WINDOW(window.top), creation.x, creation.y);
+
+    gpointer data = GINT_TO_POINTER(handle);
+    g_signal_connect(window.top, "realize", G_CALLBACK(onRealize), nullptr);
+    g_signal_connect(window.top, "destroy", G_CALLBACK(onDestroy), data);
+    g_signal_connect(window.top, "configure-event", G_CALLBACK(onConfigure), data);
+    g_signal_connect(window.top, "window-state-event", G_CALLBACK(onWindowState), data);
+    g_signal_connect(window.top, "key-press-event", G_CALLBACK(onKeyPress), data);
+    g_signal_connect(window.top, "key-release-event", G_CALLBACK(onKeyRelease), data);
+    g_signal_connect(window.client, "size-allocate", G_CALLBACK(onClientAllocated), data);
+    g_signal_connect(window.client, "draw", G_CALLBACK(onDrawClient), nullptr);
+    return handle;
+}
+
+void showWindow(WindowHandle handle, int showCommand) {
+    Window* window = find(handle);
+    if (window == nullptr || window->top == nullptr) return;
+    GtkWindow* top = GTK_WINDOW(window->top);
+    switch (showCommand) {
+    case 0:  // SW_HIDE
+        gtk_widget_hide(window->top);
+        return;
+    case 2: case 6: case 7:  // SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE
+        gtk_window_iconify(top);
+        break;
+    case 3:  // SW_SHOWMAXIMIZED
+        gtk_window_maximize(top);
+        break;
+    default:
+        break;
+    }
+    gtk_widget_show(window->top);
+}
+
+void updateWindow(WindowHandle handle) {
+    if (Window* window = find(handle); window != nullptr && window->top != nullptr)
+        gdk_display_flush(gtk_widget_get_display(window->top));
+}
+
+bool destroyWindow(WindowHandle handle) {
+    Window* window = find(handle);
+    if (window == nullptr) return false;
+    switch (window->kind) {
+    case Kind::main:
+        gtk_widget_destroy(window->top);  // the destroy message arrives inside this call
+        return true;
+    case Kind::dialogFrame:
+        gtk_dialog_response(GTK_DIALOG(window->top), GTK_RESPONSE_CANCEL);
+        return true;
+    case Kind::dialogChild:
+        gtk::setLastError(5);  // ERROR_ACCESS_DENIED: a dialog's own parts stay
+        return false;
+    }
+    return false;
+}
+
+bool getClientRect(WindowHandle handle, Rect& rect) {
+    Window* window = find(handle);
+    if (window == nullptr) return false;
+    if (window->kind != Kind::main) {
+        Window* frame = window->kind == Kind::dialogChild ? find(window->parent) : window;
+        int width = 0;
+        int height = 0;
+        if (frame != nullptr && frame->top != nullptr) gtk_window_get_size(GTK_WINDOW(frame->top), &width, &height);
+        rect = {0, 0, width, height};
+        return true;
+    }
+    if (window->iconified) {
+        rect = {0, 0, 0, 0};
+        return true;
+    }
+    int width = window->clientWidth;
+    int height = window->clientHeight;
+    if (width < 0) {  // not laid out yet: the size the window asks for, less its bar
+        gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
+        GtkRequisition bar{};
+        GList* children = gtk_container_get_children(GTK_CONTAINER(window->box));
+        for (GList* item = children; item != nullptr; item = item->next)
+            if (item->data != window->client) gtk_widget_get_preferred_size(GTK_WIDGET(item->data), nullptr, &bar);
+        g_list_free(children);
+        height = height > bar.height ? height - bar.height : 0;
+    }
+    rect = {0, 0, width, height};
+    return true;
+}
+
+bool getWindowRect(WindowHandle handle, Rect& rect) {
+    Window* window = find(handle);
+    if (window == nullptr) return false;
+    if (window->kind == Kind::dialogChild) {
+        window = find(window->parent);
+        if (window == nullptr) return false;
+    }
+    if (!window->frameKnown && gtk_widget_get_mapped(window->top)) readFrame(*window);
+    if (window->frameKnown) {
+        rect = window->frame;
+        return true;
+    }
+    // Not on the screen yet: where and how big it will be, as far as GTK knows.
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
+    gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
+    rect = {x, y, x + width, y + height};
+    return true;
+}
+
+bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height, std::uint32_t flags) {
+    Window* window = find(handle);
+    if (window == nullptr) return false;
+    if (window->kind == Kind::dialogChild) return true;  // fills its frame
+    GtkWindow* top = GTK_WINDOW(window->top);
+    GdkWindow* gdkWindow = gtk_widget_get_window(window->top);
+    bool move = !(flags & kSwpNoMove);
+    bool size = !(flags & kSwpNoSize);
+    Rect before{};
+    getWindowRect(handle, before);
+    window = find(handle);
+    // The frame of the window manager is not ours to size: take it off.
+    int decorationWidth = 0;
+    int decorationHeight = 0;
+    if (gdkWindow != nullptr && window->frameKnown) {
+        decorationWidth = (window->frame.right - window->frame.left) - gdk_window_get_width(gdkWindow);
+        decorationHeight = (window->frame.bottom - window->frame.top) - gdk_window_get_height(gdkWindow);
+    }
+    int innerWidth = width - decorationWidth;
+    int innerHeight = height - decorationHeight;
+    if (innerWidth < 1) innerWidth = 1;
+    if (innerHeight < 1) innerHeight = 1;
+    if (move) gtk_window_move(top, x, y);
+    if (size) gtk_window_resize(top, innerWidth, innerHeight);
+    // Send the request now, so that the server (and the next query) has it.
+    if (gdkWindow != nullptr && gtk_widget_get_mapped(window->top)) {
+        if (move && size)
+            gdk_window_move_resize(gdkWindow, x, y, innerWidth, innerHeight);
+        else if (move)
+            gdk_window_move(gdkWindow, x, y);
+        else if (size)
+            gdk_window_resize(gdkWindow, innerWidth, innerHeight);
+        gdk_display_flush(gdk_window_get_display(gdkWindow));
+    }
+    Rect after = before;
+    if (move) {
+        after.right += x - after.left;
+        after.bottom += y - after.top;
+        after.left = x;
+        after.top = y;
+    }
+    if (size) {
+        after.right = after.left + width;
+        after.bottom = after.top + height;
+    }
+    window->frame = after;
+    window->frameKnown = gdkWindow != nullptr && gtk_widget_get_mapped(window->top);
+    // Windows sends the size message inside SetWindowPos; so does this
+    // platform, with the client size the window is going to have. The
+    // allocation that follows later with the same size is not told again.
+    if (size && window->kind == Kind::main && !window->iconified) {
+        int nonClientWidth = 0;
+        int nonClientHeight = 0;
+        if (window->clientWidth >= 0) {
+            nonClientWidth = gtk_widget_get_allocated_width(window->top) - window->clientWidth;
+            nonClientHeight = gtk_widget_get_allocated_height(window->top) - window->clientHeight;
+        }
+        int clientWidth = innerWidth - nonClientWidth;
+        int clientHeight = innerHeight - nonClientHeight;
+        window->clientWidth = clientWidth > 0 ? clientWidth : 0;
+        window->clientHeight = clientHeight > 0 ? clientHeight : 0;
+        reportSize(handle, window->clientWidth, window->clientHeight);
+    }
+    return true;
+}
+
+bool setWindowText(WindowHandle handle, const char* text) {
+    Window* window = find(handle);
+    if (window == nullptr) return false;
+    if (window->top != nullptr) gtk_window_set_title(GTK_WINDOW(window->top), gtk::validUtf8(text).c_str());
+    return true;
+}
+
+WindowHandle getParent(WindowHandle handle) {
+    Window* window = find(handle);
+    return window == nullptr ? 0 : window->parent;
+}
+
+LResult defWindowProc(WindowHandle handle, std::uint32_t code, WParam wParam, LParam) {
+    // Alt+F4 that no shortcut took closes the window, as on Windows.
+    if (code == kWmSysKeyDown && wParam == kVkF4) {
+        if (Window* window = find(handle); window != nullptr && window->kind == Kind::main) {
+            keyHandledByDefault = true;
+            gtk_window_close(GTK_WINDOW(window->top));
+        }
+    }
+    return 0;
+}
+
+int getMessage(Message& message) {
+    if (quitPosted) {
+        quitPosted = false;
+        message = {0, kWmQuit, static_cast<WParam>(quitCode), 0};
+        return 0;
+    }
+    message = {};
+    return 1;
+}
+
+void translateMessage(const Message&) {}
+
+LResult dispatchMessage(const Message& message) {
+    if (message.window != 0) {
+        Window* window = find(message.window);
+        return window != nullptr && window->procedure != nullptr
+                   ? window->procedure(message.window, message.code, message.wParam, message.lParam)
+                   : 0;
+    }
+    g_main_context_iteration(nullptr, TRUE);
+    return 0;
+}
+
+void postQuitMessage(int exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+    // Wake the loop if it is about to block.
+    g_main_context_wakeup(nullptr);
+}
+
+}  // namespace platform
