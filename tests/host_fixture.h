@@ -93,6 +93,7 @@ protected:
         ASSERT_NE(host::mainWindow(), 0);
     }
 
+public:
     // Evaluates script in the host interpreter at global level, with
     // errorInfo and errorCode unset first, so that what is read afterwards
     // was left by this evaluation.
