@@ -1,0 +1,398 @@
+// Start-up, the message loop and shut-down.
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+#include "tests/host_fixture.h"
+
+namespace {
+
+using host_test::HostFixture;
+
+std::string handleText() { return std::to_string(host::mainWindow()); }
+
+// The elements of a Tcl list.
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> out;
+    Tcl_Obj* list = Tcl_NewStringObj(text.c_str(), -1);
+    Tcl_IncrRefCount(list);
+    int count = 0;
+    Tcl_Obj** elements = nullptr;
+    if (Tcl_ListObjGetElements(nullptr, list, &count, &elements) == TCL_OK) {
+        for (int i = 0; i < count; ++i) out.emplace_back(Tcl_GetString(elements[i]));
+    }
+    Tcl_DecrRefCount(list);
+    return out;
+}
+
+// The ::vesk::filedialog calls the recording script saw, as {mode, file}
+// pairs; each call's file word must be a one-element list.
+std::vector<std::pair<std::string, std::string>> fileCalls() {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const std::string& call : HostFixture::globalList("::test::files")) {
+        const std::vector<std::string> words = splitList(call);
+        EXPECT_EQ(words.size(), 2u) << call;
+        if (words.size() != 2) continue;
+        const std::vector<std::string> files = splitList(words[1]);
+        EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << words[1];
+        if (files.size() != 1) continue;
+        out.emplace_back(words[0], files[0]);
+    }
+    return out;
+}
+
+// ::config::save leaves a trace that outlives the interpreter.
+constexpr std::string_view kSaveTrace =
+    "proc ::config::save {} { ::screen::setwindowtext 0 \"saved $::parentwindow\" }";
+
+class StartUp : public HostFixture {};
+
+TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
+    writeScriptWith("set ::test::boundsAtStart [::screen::getbounds $parentwindow]");
+    startHostOrFail(3);
+    const std::string h = handleText();
+
+    const std::vector<std::string> expected = {
+        "GetModuleFileNameA(259)",
+        "AllocConsole()",
+        "CreateFileA(CONOUT$, 0x40000000, 0, 0, 4, 0x80, 0)",
+        "SetStdHandle(-11, 7)",
+        "SetStdHandle(-12, 7)",
+        "RegisterClassExA(0x3, 32512, 5, VESK2APP)",
+        "CreateWindowExA(0, VESK2APP, no title, 0x2CF0000, 0x80000000, 0, 0x80000000, 0)",
+        "ShowWindow(" + h + ", 3)",
+        "UpdateWindow(" + h + ")",
+        "GetWindowRect(" + h + ")",
+        "GetCommandLineA()",
+    };
+    EXPECT_EQ(headless::calls(), expected);
+
+    // What the script measured was the shown window's default frame.
+    EXPECT_EQ(global("::test::boundsAtStart"), "26 26 656 519");
+    const auto window = headless::window(host::mainWindow());
+    ASSERT_TRUE(window.has_value());
+    EXPECT_TRUE(window->visible);
+    EXPECT_EQ(window->className, "VESK2APP");
+    EXPECT_EQ(window->title, "no title");
+    // The size message of the window's creation is not passed to the script.
+    EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{});
+    EXPECT_EQ(headless::consoleOutput(), "");
+    EXPECT_TRUE(headless::messageBoxes().empty());
+
+    // The eleven host commands are there; the interpreter has nothing else of ours.
+    EXPECT_EQ(eval("lsort [concat [info commands ::menu::*] [info commands ::screen::*] [info commands ::vesk::*]]").result,
+              "::menu::createmenu ::menu::menu ::menu::separator ::menu::submenu ::screen::destroywnd "
+              "::screen::doresize ::screen::getbounds ::screen::getclientrect ::screen::setbounds "
+              "::screen::setwindowtext ::vesk::filedialog ::vesk::filedlg ::vesk::querytimer");
+}
+
+TEST_F(StartUp, ParentWindowIsLinkedReadOnly) {
+    startHostOrFail();
+    EXPECT_EQ(global("parentwindow"), handleText());
+
+    const auto attempt = eval("set parentwindow 5");
+    EXPECT_EQ(attempt.code, TCL_ERROR);
+    EXPECT_EQ(attempt.result, "can't set \"parentwindow\": linked variable is read-only");
+    EXPECT_EQ(global("parentwindow"), handleText());
+    EXPECT_EQ(eval("::screen::getclientrect $parentwindow").result, "0 0 640 480");
+}
+
+TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
+    writeScriptWith("set ::test::before 1\nerror \"broken script\"\nset ::test::after 1");
+    headless::setCommandLine("vesk2b one.txt");
+    startHostOrFail();
+
+    const std::string path = (folder() / "default" / "vesk.tcl").string();
+    const int line = 13;  // the error line: the recording script's lines, then the ones above
+    EXPECT_EQ(headless::consoleOutput(), "broken script\n"
+                                         "broken script\n"
+                                         "    while executing\n"
+                                         "\"error \"broken script\"\"\n"
+                                         "    (file \"" + path + "\" line " + std::to_string(line) + ")\n");
+    EXPECT_EQ(global("::test::before"), "1");
+    EXPECT_EQ(global("::test::after"), std::nullopt);
+    // The files are still handed over and the window is up.
+    EXPECT_EQ(fileCalls(), (std::vector<std::pair<std::string, std::string>>{{"open", "one.txt"}}));
+    EXPECT_TRUE(headless::window(host::mainWindow())->visible);
+}
+
+TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
+    std::filesystem::remove(folder() / "default" / "vesk.tcl");
+    startHostOrFail();
+    const std::string path = (folder() / "default" / "vesk.tcl").string();
+    const std::string message = "couldn't read file \"" + path + "\": no such file or directory";
+    EXPECT_EQ(headless::consoleOutput().substr(0, message.size() + 1), message + "\n");
+
+    // No ::config::save either: its failure is a notice, and the exit is normal.
+    headless::closeWhenIdle(true);
+    EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].text,
+              "invalid command name \"::config::save\"\n    while executing\n\"::config::save\"");
+    EXPECT_EQ(headless::messageBoxes()[0].caption, "error on exit in ::config::save");
+    EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+}
+
+TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
+    struct Case {
+        std::string path;
+        const char* notice;
+    };
+    const std::vector<Case> cases = {
+        {"", "couldn't retrieve module path"},
+        {"vesk2b", "errornous module path"},
+        // Cut at the 259-byte limit, its folder would be wrong.
+        {"/" + std::string(300, 'd') + "/vesk2b", "couldn't retrieve module path"},
+    };
+    for (const Case& c : cases) {
+        headless::reset();
+        host::resetProcessState();
+        headless::setModuleFileName(c.path);
+        EXPECT_FALSE(startHost()) << c.path;
+        EXPECT_EQ(exitCode(), 0);
+        ASSERT_EQ(headless::messageBoxes().size(), 1u) << c.path;
+        EXPECT_EQ(headless::messageBoxes()[0].text, c.notice);
+        EXPECT_EQ(headless::messageBoxes()[0].caption, "error");
+        EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+        // Nothing after the path: no console, no window, no script.
+        EXPECT_EQ(headless::countCalls("AllocConsole"), 0);
+        EXPECT_EQ(headless::countCalls("CreateWindowExA"), 0);
+        EXPECT_EQ(host::interpreter(), nullptr);
+    }
+
+    // 258 bytes still fit with their terminator: start-up goes on and looks
+    // for the script in that folder.
+    headless::reset();
+    host::resetProcessState();
+    const std::string longFolder = "/" + std::string(250, 'd');
+    headless::setModuleFileName(longFolder + "/vesk2b");
+    ASSERT_EQ(longFolder.size() + 7, 258u);
+    EXPECT_TRUE(startHost());
+    EXPECT_TRUE(headless::messageBoxes().empty());
+    EXPECT_EQ(headless::consoleOutput().rfind("couldn't read file \"" + longFolder + "/default/vesk.tcl\"", 0), 0u)
+        << headless::consoleOutput();
+
+    // The whole program returns the same code.
+    headless::reset();
+    host::resetProcessState();
+    headless::setModuleFileName("vesk2b");
+    EXPECT_EQ(host::runApplication(platform::kSwShowDefault), 0);
+    EXPECT_EQ(headless::messageBoxes().size(), 1u);
+}
+
+TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
+    // With a backslash separator, forward slashes are part of the folder name.
+    headless::setPathSeparator('\\');
+    headless::setModuleFileName(folder().string() + "\\vesk2b.exe");
+    writeScriptWith("set ::test::ran 1");
+    startHostOrFail();
+    EXPECT_EQ(global("::test::ran"), "1");
+    EXPECT_EQ(headless::consoleOutput(), "");
+}
+
+TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
+    writeScriptWith("set ::test::ran 1");
+    headless::failWindowCreation(true);
+    EXPECT_FALSE(startHost());
+    EXPECT_EQ(exitCode(), 0);
+    EXPECT_TRUE(headless::messageBoxes().empty());
+    EXPECT_EQ(headless::consoleOutput(), "");
+    EXPECT_EQ(headless::countCalls("ShowWindow"), 0);
+    EXPECT_EQ(host::mainWindow(), 0);
+    // The script never ran.
+    ASSERT_NE(host::interpreter(), nullptr);
+    EXPECT_EQ(global("::test::ran"), std::nullopt);
+
+    host::resetProcessState();
+    headless::clearCalls();
+    EXPECT_EQ(host::runApplication(platform::kSwShowDefault), 0);
+    EXPECT_EQ(headless::countCalls("GetMessageA"), 0);
+    EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+class FileArguments : public HostFixture {
+protected:
+    std::vector<std::pair<std::string, std::string>> startWith(const std::vector<std::string>& argv) {
+        std::vector<const char*> pointers;
+        for (const std::string& arg : argv) pointers.push_back(arg.c_str());
+        headless::setCommandLine(host::joinCommandLine(static_cast<int>(pointers.size()), pointers.data()));
+        startHostOrFail();
+        return fileCalls();
+    }
+};
+
+TEST_F(FileArguments, NoFilesMeansNoCall) {
+    EXPECT_TRUE(startWith({"vesk2b"}).empty());
+    EXPECT_EQ(eval("llength $::test::files").result, "0");
+}
+
+TEST_F(FileArguments, OneFileIsOpened) {
+    const std::string name = "/home/user/my file {1} [x] $y \"q\".txt";
+    EXPECT_EQ(startWith({"vesk2b", name}), (std::vector<std::pair<std::string, std::string>>{{"open", name}}));
+}
+
+TEST_F(FileArguments, FurtherFilesAreMergedInOrder) {
+    const std::vector<std::string> names = {"a b.txt", "$env(HOME)[exit]", "{unbalanced \\"};
+    EXPECT_EQ(startWith({"vesk2b", names[0], names[1], names[2]}),
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"open", names[0]}, {"merge", names[1]}, {"merge", names[2]}}));
+    EXPECT_EQ(headless::consoleOutput(), "");
+}
+
+TEST_F(FileArguments, WindowsStyleTextIsSplitByItsRules) {
+    headless::setCommandLine("\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"");
+    startHostOrFail();
+    EXPECT_EQ(fileCalls(), (std::vector<std::pair<std::string, std::string>>{
+                               {"open", "C:\\some dir\\a.txt"}, {"merge", "b\"q\".txt"}, {"merge", ""}}));
+}
+
+TEST_F(FileArguments, FailingFileCallsAreIgnored) {
+    writeScriptWith("proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }");
+    startWith({"vesk2b", "a", "b"});
+    EXPECT_EQ(globalList("::test::files").size(), 2u);
+    EXPECT_EQ(headless::consoleOutput(), "");
+    EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+class MessageLoop : public HostFixture {};
+
+TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
+    writeScriptWith(kSaveTrace);
+    startHostOrFail();
+    const std::string h = handleText();
+    headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
+    EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
+    // ::config::save ran once, with parentwindow still holding the old handle.
+    EXPECT_EQ(callsNamed("SetWindowTextA"), std::vector<std::string>{"SetWindowTextA(0, saved " + h + ")"});
+    EXPECT_TRUE(headless::messageBoxes().empty());
+    EXPECT_EQ(host::interpreter(), nullptr);
+    EXPECT_FALSE(headless::window(std::stoi(h)).has_value());
+}
+
+TEST_F(MessageLoop, QuitCodeIsTheExitCode) {
+    startHostOrFail();
+    headless::postMessage({0, platform::kWmCommand, 1, 0});
+    headless::postCallback([] { platform::postQuitMessage(3); });
+    EXPECT_EQ(host::runMessageLoop(), 3);
+}
+
+struct AsyncRecord {
+    int runs = 0;
+    std::vector<int> seenByCallbacks;
+    std::vector<std::string> callBeforeRun;
+};
+AsyncRecord asyncRecord;
+
+int countAsyncRun(ClientData, Tcl_Interp*, int code) {
+    ++asyncRecord.runs;
+    asyncRecord.callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
+    return code;
+}
+
+TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
+    startHostOrFail();
+    asyncRecord = {};
+    Tcl_AsyncHandler handler = Tcl_AsyncCreate(countAsyncRun, nullptr);
+    // Marked while the loop has not yet dispatched anything.
+    Tcl_AsyncMark(handler);
+    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postCallback([handler] {
+        asyncRecord.seenByCallbacks.push_back(asyncRecord.runs);
+        Tcl_AsyncMark(handler);  // marked while waiting for a message
+    });
+    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postMessage({host::mainWindow(), platform::kWmCommand, 2, 0});
+    headless::closeWhenIdle(true);
+    EXPECT_EQ(host::runMessageLoop(), 0);
+    Tcl_AsyncDelete(handler);
+
+    EXPECT_EQ(asyncRecord.seenByCallbacks, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(asyncRecord.runs, 2);
+    for (const std::string& call : asyncRecord.callBeforeRun) {
+        EXPECT_EQ(call.rfind("DispatchMessageA(", 0), 0u) << call;
+    }
+}
+
+TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
+    writeScriptWith(kSaveTrace);
+    startHostOrFail();
+    headless::postMessage({host::mainWindow(), platform::kWmCommand, 2, 0});
+    // The queue runs dry without closeWhenIdle: the next retrieval fails.
+    const int code = host::runMessageLoop();
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].text, "some weird error in GetMessage");
+    EXPECT_EQ(headless::messageBoxes()[0].caption, "d'oh");
+    EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+    EXPECT_EQ(headless::countCalls("DispatchMessageA"), 1);
+
+    EXPECT_EQ(host::shutDown(code), 1);
+    EXPECT_EQ(headless::countCalls("SetWindowTextA"), 1);
+    EXPECT_EQ(host::interpreter(), nullptr);
+}
+
+TEST_F(MessageLoop, FailedFirstGetMessageExitsWithOne) {
+    startHostOrFail();
+    headless::failGetMessage(1);
+    headless::closeWhenIdle(true);
+    EXPECT_EQ(host::runMessageLoop(), 1);
+    EXPECT_EQ(headless::countCalls("GetMessageA"), 1);
+    EXPECT_EQ(headless::countCalls("DispatchMessageA"), 0);
+}
+
+TEST_F(MessageLoop, FailingSaveShowsItsTrailAndStillDeletesTheInterpreter) {
+    writeScriptWith("proc ::config::save {} {error \"disk full\"}");
+    startHostOrFail();
+    headless::closeWhenIdle(true);
+    EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].text, "disk full\n"
+                                                "    while executing\n"
+                                                "\"error \"disk full\"\"\n"
+                                                "    (procedure \"::config::save\" line 1)\n"
+                                                "    invoked from within\n"
+                                                "\"::config::save\"");
+    EXPECT_EQ(headless::messageBoxes()[0].caption, "error on exit in ::config::save");
+    EXPECT_EQ(host::interpreter(), nullptr);
+    EXPECT_EQ(headless::consoleOutput(), "");
+}
+
+TEST_F(MessageLoop, BadScriptsAndHandlesNeverStopTheLoop) {
+    writeScriptWith(std::string(kSaveTrace) + R"tcl(
+proc ::screen::doresize {clientArea} {
+    lappend ::test::resizes $clientArea
+    if {[llength $::test::resizes] == 1} { error "resize failed" }
+    ::screen::getbounds 424242
+}
+set ::menu::actions(40000) {no such command}
+set ::menu::actions(40001) {::screen::destroywnd 424242}
+set ::menu::actions(40002) {::screen::setbounds 424242 {1 2 3 4}; ::screen::setwindowtext 424242 x}
+set ::menu::actions(40003) {::screen::setbounds $parentwindow {1 2 3}}
+set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
+)tcl");
+    startHostOrFail();
+    const platform::WindowHandle h = host::mainWindow();
+    headless::postCallback([h] { headless::resizeWindow(h, 700, 500); });
+    headless::postCallback([h] { headless::resizeWindow(h, 800, 600); });
+    for (platform::WParam id = 40000; id <= 40004; ++id) headless::postMessage({h, platform::kWmCommand, id, 0});
+    // Messages for no window, and a command outside the menu range.
+    headless::postMessage({777, platform::kWmSize, 0, 0});
+    headless::postMessage({h, platform::kWmCommand, 39999, 0});
+    headless::postMessage({h, platform::kWmCommand, 50000, 0});
+    headless::closeWhenIdle(true);
+    EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
+
+    const std::string& console = headless::consoleOutput();
+    EXPECT_EQ(console.find("resize failed\nresize failed\n"), 0u) << console;
+    EXPECT_NE(console.find("\n\n\n"), std::string::npos) << "empty result of the failed getbounds: " << console;
+    EXPECT_NE(console.find("invalid command name \"no\"\n"), std::string::npos) << console;
+    EXPECT_NE(console.find("failed to destroy window\n"), std::string::npos) << console;
+    // Every action ran, the last one too, and ::config::save after them.
+    const std::string h0 = std::to_string(h);
+    EXPECT_EQ(callsNamed("SetWindowTextA"), (std::vector<std::string>{"SetWindowTextA(424242, x)",
+                                                                       "SetWindowTextA(0, reached)",
+                                                                       "SetWindowTextA(0, saved " + h0 + ")"}));
+    EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+}  // namespace
