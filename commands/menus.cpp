@@ -27,6 +27,9 @@ int nextId = 0;
 // createmenu and submenu bodies now being evaluated. A createmenu inside one
 // would destroy a menu that the running body still fills.
 int bodiesRunning = 0;
+// Counts the createmenu calls that restarted the command IDs: an item whose
+// translation ran one holds an ID that now names an item of the new menu.
+unsigned idGeneration = 0;
 
 struct BodyRunning {
     BodyRunning() { ++bodiesRunning; }
@@ -85,6 +88,7 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     insertPosition = 0;
     resetAccelerators();
     nextId = kFirstCommandId;
+    ++idGeneration;
 
     int code;
     {
@@ -180,9 +184,8 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
         return TCL_ERROR;
     }
 
-    const int commandId = nextId++;
-    char idText[16];
-    std::snprintf(idText, sizeof idText, "%d", commandId);
+    int commandId = nextId++;
+    const unsigned generation = idGeneration;
 
     // Held until the insertion: the label may be the caption's own text.
     const TclRef caption = TclRef::adopt(translateObj(objv[i]));
@@ -190,6 +193,19 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     if (shortcutCode & 0x2000) shift.emplace(TclRef::adopt(translateToObj("Shift+")));
     if (shortcutCode & 0x4000) ctrl.emplace(TclRef::adopt(translateToObj("Ctrl+")));
     if (shortcutCode & 0x8000) alt.emplace(TclRef::adopt(translateToObj("Alt+")));
+
+    if (generation != idGeneration) {
+        // A translation built a new menu (only possible outside a body, for a
+        // leftover menu). Storing under the old ID would take over the action
+        // and shortcut of the new menu's item with that ID.
+        if (buildingMenu == 0) {
+            Tcl_SetObjResult(interp, Tcl_NewStringObj(kNotInCreateMenu, -1));
+            return TCL_ERROR;
+        }
+        commandId = nextId++;
+    }
+    char idText[16];
+    std::snprintf(idText, sizeof idText, "%d", commandId);
 
     char label[256];
     const char* text = Tcl_GetString(caption.get());
