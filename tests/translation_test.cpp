@@ -1,0 +1,208 @@
+// The bridge to ::locale::translate as the menu commands use it: call order,
+// the message boxes of failed translations, and translation procedures that
+// themselves call back into the menu and window commands.
+#include "commands/translation.h"
+#include "tests/menu_support.h"
+
+namespace {
+
+using menu_test::MenuFixture;
+using menu_test::strayMenus;
+
+class Translation : public MenuFixture {
+protected:
+    void startWith(std::string_view translateProc) {
+        writeScriptWith(translateProc);
+        startHostOrFail();
+    }
+
+    static std::vector<std::string> captions() {
+        std::vector<std::string> out;
+        for (const auto& box : headless::messageBoxes()) out.push_back(box.caption);
+        return out;
+    }
+};
+
+TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
+    startWith("rename ::locale::translate {}");
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open a; ::menu::menu Quit q;"
+                   " ::menu::submenu Recent {}}")
+                  .code,
+              TCL_OK);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"error in translateObj", "error in translate", "error in translateObj",
+                                                    "error in translate"}));
+    for (const auto& box : headless::messageBoxes()) {
+        EXPECT_EQ(box.style, 0u);
+        EXPECT_EQ(box.text.rfind("invalid command name \"::locale::translate\"\n    while executing\n", 0), 0u) << box.text;
+    }
+    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Open\tCtrl+O", "Quit", "Recent"}));
+    EXPECT_EQ(headless::countCalls("MessageBoxA"), 4);
+}
+
+TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {
+    startWith(R"tcl(
+        proc ::locale::translate {text} {
+            lappend ::asked $text
+            switch -- $text {
+                Blank { return "" }
+                Ctrl+ { return "Strg+" }
+                default { return "<$text>" }
+            }
+        })tcl");
+    ASSERT_EQ(eval("::menu::createmenu {"
+                   " ::menu::menu -ishortcut [expr {0xE04B}] All a;"
+                   " ::menu::menu -ishortcut 16463 Blank b;"
+                   " ::menu::submenu Sub {::menu::menu -ishortcut 0 Plain p}"
+                   "}")
+                  .code,
+              TCL_OK);
+    EXPECT_EQ(globalList("::asked"), (std::vector<std::string>{"All", "Shift+", "Ctrl+", "Alt+", "Blank", "Ctrl+",
+                                                               "Plain", "Sub"}));
+    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"<All>\t<Shift+>Strg+<Alt+>K", "\tStrg+O", "<Sub>"}));
+    EXPECT_EQ(labels(items(bar())[2].subMenu), std::vector<std::string>{"<Plain>"});
+    EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+TEST_F(Translation, AFailureAffectsOnlyItsOwnWord) {
+    startWith(R"tcl(
+        proc ::locale::translate {text} {
+            if {$text eq "Ctrl+"} { error "no word for $text" }
+            return "T($text)"
+        })tcl");
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut [expr {0x6053}] Save s}").code, TCL_OK);
+    EXPECT_EQ(labels(bar()), std::vector<std::string>{"T(Save)\tT(Shift+)Ctrl+S"});
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].caption, "error in translate");
+    EXPECT_EQ(headless::messageBoxes()[0].text.rfind("no word for Ctrl+\n", 0), 0u);
+}
+
+TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
+    startWith(R"tcl(proc ::locale::translate {text} { if {$text eq "bad"} { error oops }; return [string toupper $text] })tcl");
+    EXPECT_EQ(commands::translate("good"), "GOOD");
+    EXPECT_EQ(commands::translate("bad"), "bad");
+    Tcl_Obj* word = Tcl_NewStringObj("bad", -1);
+    Tcl_IncrRefCount(word);
+    Tcl_Obj* same = commands::translateObj(word);
+    EXPECT_EQ(same, word);
+    Tcl_DecrRefCount(same);
+    Tcl_Obj* fresh = commands::translateToObj("bad");
+    EXPECT_STREQ(Tcl_GetString(fresh), "bad");
+    EXPECT_EQ(fresh->refCount, 1);
+    Tcl_DecrRefCount(fresh);
+    Tcl_DecrRefCount(word);
+    Tcl_Obj* fine = Tcl_NewStringObj("fine", -1);
+    Tcl_IncrRefCount(fine);
+    Tcl_Obj* translated = commands::translateObj(fine);
+    EXPECT_STREQ(Tcl_GetString(translated), "FINE");
+    // Still ours after the interpreter result moves on.
+    Tcl_ResetResult(host::interpreter());
+    EXPECT_EQ(translated->refCount, 1);
+    Tcl_DecrRefCount(translated);
+    Tcl_DecrRefCount(fine);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"error in translate", "error in translateObj", "error in translate"}));
+}
+
+TEST_F(Translation, ATranslationThatAddsItemsAndTriesToBuildABar) {
+    startWith(R"tcl(
+        proc ::locale::translate {text} {
+            if {$text eq "Outer" && ![info exists ::nested]} {
+                set ::nested 1
+                ::menu::menu Nested n
+                lappend ::refused [catch {::menu::createmenu {::menu::menu Inner i}} m] $m
+            }
+            return $text
+        })tcl");
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu First f; ::menu::menu Outer o; ::menu::menu Last l}").code, TCL_OK);
+    // The nested item took the next ID and position; the outer one keeps the ID
+    // it took before translating and goes in after it.
+    const auto all = items(bar());
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].text, "First");
+    EXPECT_EQ(all[1].text, "Nested");
+    EXPECT_EQ(all[1].id, 40002u);
+    EXPECT_EQ(all[2].text, "Outer");
+    EXPECT_EQ(all[2].id, 40001u);
+    EXPECT_EQ(all[3].id, 40003u);
+    EXPECT_EQ(globalList("::refused"), (std::vector<std::string>{"1", "not valid here - a menu is being built"}));
+    EXPECT_EQ(strayMenus(bar()), 0);
+}
+
+TEST_F(Translation, ATranslationThatBuildsABarOutsideCreateMenu) {
+    // A submenu outside createmenu translates its caption with no body running:
+    // the translation may build and install a bar before the item is inserted.
+    startWith(R"tcl(
+        proc ::locale::translate {text} {
+            if {$text eq "Orphan"} { ::menu::createmenu {::menu::menu FromTranslation {lappend ::ran t}} }
+            if {$text eq "Stray"} { catch {::menu::createmenu {::menu::menu Half h; error half}} }
+            return $text
+        })tcl");
+    // Leftover state first, so that there is a menu under construction to lose.
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Left l; error stop}").code, TCL_ERROR);
+    const platform::MenuHandle leftover = commands::menuUnderConstruction();
+    ASSERT_NE(leftover, 0);
+    headless::clearConsoleOutput();
+    ASSERT_EQ(eval("::menu::submenu Orphan {::menu::menu Child c}").code, TCL_OK);
+    EXPECT_FALSE(headless::menuExists(leftover));
+    EXPECT_EQ(labels(bar()), std::vector<std::string>{"FromTranslation"});
+    // The leftover it would have gone into is gone, so its insertion fails and the submenu is freed.
+    EXPECT_EQ(headless::consoleOutput(), "Invalid menu handle.\r\n in ::menu::submenu\n\n");
+    EXPECT_EQ(strayMenus(bar()), 0);
+    EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
+
+    // A command item for a leftover menu that its translation replaced has no
+    // menu left to go into; above all it must not take over the action of the
+    // new bar's item with the same command ID.
+    ASSERT_EQ(eval("::menu::createmenu {error stop}").code, TCL_ERROR);
+    const auto orphan = eval("::menu::menu -ishortcut 16463 Orphan {lappend ::ran orphan}");
+    EXPECT_EQ(orphan.code, TCL_ERROR);
+    EXPECT_EQ(orphan.result, "not valid here - must be called from within createmenu");
+    EXPECT_EQ(labels(bar()), std::vector<std::string>{"FromTranslation"});
+    command(40000);
+    key(0x4F, false, true, false);
+    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"t"});
+
+    // When the translation leaves a new leftover menu, the item joins it with
+    // an ID of that menu's numbering.
+    ASSERT_EQ(eval("::menu::createmenu {error stop}").code, TCL_ERROR);
+    ASSERT_EQ(eval("::menu::menu Stray s").code, TCL_OK);
+    const platform::MenuHandle second = commands::menuUnderConstruction();
+    ASSERT_NE(second, 0);
+    const auto joined = items(second);
+    ASSERT_EQ(joined.size(), 2u);
+    EXPECT_EQ(joined[0].id, 40000u);
+    EXPECT_EQ(joined[1].text, "Stray");
+    EXPECT_EQ(joined[1].id, 40001u);
+    EXPECT_EQ(global("::menu::actions(40000)"), "h");
+    EXPECT_EQ(global("::menu::actions(40001)"), "s");
+    EXPECT_EQ(strayMenus(bar()), 0);
+    EXPECT_EQ(strayMenus(bar()), 0);
+    EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
+}
+
+TEST_F(Translation, ATranslationThatDestroysTheWindow) {
+    startWith(R"tcl(
+        proc ::locale::translate {text} {
+            if {$text eq "Boom"} { ::screen::destroywnd $::parentwindow }
+            return $text
+        })tcl");
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Keep k}").code, TCL_OK);
+    EXPECT_EQ(eval("::menu::createmenu {::menu::menu A a; ::menu::menu -ishortcut 16463 Boom b; ::menu::menu C c}").code,
+              TCL_OK);
+    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_EQ(headless::liveMenuCount(), 0);
+    EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
+    EXPECT_EQ(host::runMessageLoop(), 0);
+}
+
+TEST_F(Translation, AMessageBoxThatRunsACommandWhileItIsUp) {
+    // A modal box runs a message loop: commands can arrive before it returns.
+    startWith("rename ::locale::translate {}");
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Old {lappend ::ran old}}").code, TCL_OK);
+    headless::onMessageBox([](const headless::MessageBoxRecord&) { command(40000); });
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu New {lappend ::ran new}; ::menu::menu Other x}").code, TCL_OK);
+    // The first box comes before New stores its action, the second after.
+    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"old", "new"}));
+    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"New", "Other"}));
+}
+
+}  // namespace
