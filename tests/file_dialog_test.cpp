@@ -1,0 +1,218 @@
+// ::vesk::filedlg: option parsing, the filter block and index, what the
+// platform dialog is given, the selection as a list, failures, centring.
+#include "commands/file_dialog.h"
+#include "tests/host_fixture.h"
+
+namespace {
+
+using host_test::HostFixture;
+
+constexpr const char* kUsage = "wrong # args: should be \"::vesk::filedlg filter\"";
+
+class FileDialog : public HostFixture {
+protected:
+    void SetUp() override {
+        HostFixture::SetUp();
+        startHostOrFail();
+    }
+
+    static const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
+};
+
+TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
+    for (const char* script : {"::vesk::filedlg", "::vesk::filedlg -save", "::vesk::filedlg --", "::vesk::filedlg -title",
+                               "::vesk::filedlg -title T", "::vesk::filedlg a b", "::vesk::filedlg -save a b"}) {
+        SCOPED_TRACE(script);
+        const auto e = eval(script);
+        EXPECT_EQ(e.code, TCL_ERROR);
+        EXPECT_EQ(e.result, kUsage);
+    }
+    EXPECT_EQ(eval("::vesk::filedlg -x a").result,
+              "bad options \"-x\": must be -noplaces, -addtorecent, -title, -save, -open, or --");
+    EXPECT_EQ(eval("::vesk::filedlg - a").result,
+              "ambiguous options \"-\": must be -noplaces, -addtorecent, -title, -save, -open, or --");
+    // Without "--" a filter that begins with '-' is taken for an option.
+    EXPECT_EQ(eval("::vesk::filedlg -All|*").code, TCL_ERROR);
+    EXPECT_TRUE(headless::dialogs().empty());
+}
+
+TEST_F(FileDialog, FilterBlocksAndIndices) {
+    struct Case {
+        std::string text;
+        std::string block;
+        std::uint32_t index;
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"Text|*.txt|All|*.*", "Text\0*.txt\0All\0*.*\0\0"s, 1},
+        {"Text|*.txt|All|*.*|", "Text\0*.txt\0All\0*.*\0\0\0"s, 2},
+        {"Text|*.txt", "Text\0*.txt\0\0"s, 0},
+        {"", "\0\0"s, 0},
+        {"A|a|B|b|C|c", "A\0a\0B\0b\0C\0c\0\0"s, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const commands::FilterBlock block = commands::convertFilter(c.text);
+        EXPECT_EQ(std::string(block.bytes.get(), block.size), c.block);
+        EXPECT_EQ(block.index, c.index);
+
+        headless::queueDialogAnswer(headless::cancelDialog());
+        Tcl_Obj* words[] = {Tcl_NewStringObj("::vesk::filedlg", -1), Tcl_NewStringObj("--", -1),
+                            Tcl_NewStringObj(c.text.data(), static_cast<int>(c.text.size()))};
+        for (Tcl_Obj* w : words) Tcl_IncrRefCount(w);
+        Tcl_EvalObjv(host::interpreter(), 3, words, 0);
+        for (Tcl_Obj* w : words) Tcl_DecrRefCount(w);
+        // The dialog reads the pairs up to the first empty string.
+        const std::string& seen = lastDialog().filterBlock;
+        EXPECT_EQ(seen, c.block.substr(0, seen.size()));
+        EXPECT_EQ(lastDialog().filterIndex, c.index);
+    }
+    // "--" lets a filter begin with '-'.
+    headless::queueDialogAnswer(headless::cancelDialog());
+    eval("::vesk::filedlg -- -Dash|*");
+    EXPECT_EQ(lastDialog().filterBlock, std::string("-Dash\0*\0\0", 9));
+}
+
+TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
+    struct Case {
+        const char* options;
+        bool save;
+        std::optional<std::string> title;
+    };
+    const Case cases[] = {
+        {"", false, std::nullopt},
+        {"-save", true, std::nullopt},
+        {"-save -open", false, std::nullopt},
+        {"-open -save", true, std::nullopt},
+        {"-s -noplaces -t {Pick one} -addtorecent", true, "Pick one"},
+        {"-title First -title Second -noplaces", false, "Second"},
+        {"-addtorecent -title {} --", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        headless::queueDialogAnswer(headless::cancelDialog());
+        EXPECT_EQ(eval(std::string("::vesk::filedlg ") + c.options + " {Text|*.txt}").code, TCL_ERROR);
+        const auto& d = lastDialog();
+        EXPECT_EQ(d.save, c.save);
+        EXPECT_EQ(d.structSize, 76u);
+        EXPECT_EQ(d.owner, host::mainWindow());
+        EXPECT_EQ(std::to_string(d.owner), global("parentwindow"));
+        EXPECT_EQ(d.flags, 0x881A24u);
+        EXPECT_EQ(d.maxFile, 32768u);
+        EXPECT_TRUE(d.fileStartsEmpty);
+        EXPECT_TRUE(d.hasHook);
+        EXPECT_EQ(d.title, c.title);
+    }
+    EXPECT_EQ(headless::countCalls("GetSaveFileNameA"), 3);
+    EXPECT_EQ(headless::countCalls("GetOpenFileNameA"), 4);
+}
+
+TEST_F(FileDialog, SelectionBecomesAList) {
+    headless::queueDialogAnswer(headless::chooseFiles({"C:\\My Files\\a b.txt"}));
+    const auto one = eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]");
+    EXPECT_EQ(one.code, TCL_OK);
+    EXPECT_EQ(one.result, "1 {C:\\My Files\\a b.txt}");
+
+    headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
+    const auto three = eval("::vesk::filedlg -save {All|*.*}");
+    EXPECT_EQ(three.code, TCL_OK);
+    Tcl_Obj* list = Tcl_GetObjResult(host::interpreter());
+    int count = 0;
+    Tcl_Obj** elements = nullptr;
+    ASSERT_EQ(Tcl_ListObjGetElements(nullptr, list, &count, &elements), TCL_OK);
+    ASSERT_EQ(count, 4);
+    EXPECT_STREQ(Tcl_GetString(elements[0]), "C:\\dir");
+    EXPECT_STREQ(Tcl_GetString(elements[1]), "a.txt");
+    EXPECT_STREQ(Tcl_GetString(elements[2]), "b {x}.txt");
+    // Bytes pass unchanged, whatever their encoding.
+    EXPECT_STREQ(Tcl_GetString(elements[3]), "\xC3\xA9t\xE9.txt");
+
+    // An empty block (the first byte NUL) is an empty result.
+    const char empty[] = {'\0', 'x', '\0', '\0'};
+    Tcl_Obj* none = commands::convertSelection(empty, sizeof empty);
+    Tcl_IncrRefCount(none);
+    EXPECT_STREQ(Tcl_GetString(none), "");
+    Tcl_DecrRefCount(none);
+}
+
+TEST_F(FileDialog, CancelAndFailureCodes) {
+    headless::queueDialogAnswer(headless::cancelDialog());
+    auto e = eval("::vesk::filedlg {All|*.*}");
+    EXPECT_EQ(e.code, TCL_ERROR);
+    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 0");
+
+    headless::DialogAnswer failed;
+    failed.errorCode = 0xFFFF;
+    headless::queueDialogAnswer(failed);
+    e = eval("::vesk::filedlg -save {All|*.*}");
+    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 65535");
+
+    // A selection that does not fit the 32768-byte buffer.
+    headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12759, 'b')}));
+    e = eval("::vesk::filedlg {All|*.*}");
+    EXPECT_EQ(e.code, TCL_ERROR);
+    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 12291");
+    // One byte less fits exactly.
+    headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12758, 'b')}));
+    e = eval("llength [::vesk::filedlg {All|*.*}]");
+    EXPECT_EQ(e.code, TCL_OK);
+    EXPECT_EQ(e.result, "3");
+}
+
+TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
+    struct Case {
+        platform::Rect main;
+        platform::Rect dialog;
+        platform::Rect expected;
+    };
+    const Case cases[] = {
+        {{100, 100, 900, 700}, {0, 0, 500, 400}, {250, 200, 750, 600}},
+        {{100, 100, 901, 700}, {0, 0, 500, 400}, {250, 200, 750, 600}},
+        {{100, 100, 900, 700}, {0, 0, 901, 400}, {50, 200, 951, 600}},
+        {{100, 100, 900, 700}, {10, 20, 510, 821}, {250, 0, 750, 801}},  // -201 / 2 is -100
+        {{-300, -200, 0, 0}, {0, 0, 100, 50}, {-200, -125, -100, -75}},
+    };
+    const platform::WindowHandle window = host::mainWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.main.left << "," << c.main.right << " / " << c.dialog.right - c.dialog.left);
+        ASSERT_TRUE(platform::setWindowPos(window, 0, c.main.left, c.main.top, c.main.right - c.main.left,
+                                           c.main.bottom - c.main.top, platform::kSwpNoZOrder));
+        headless::setDialogFrame(c.dialog);
+        headless::queueDialogAnswer(headless::cancelDialog());
+        eval("::vesk::filedlg {All|*.*}");
+        const platform::Rect& at = lastDialog().frameAfterHook;
+        EXPECT_EQ(at.left, c.expected.left);
+        EXPECT_EQ(at.top, c.expected.top);
+        EXPECT_EQ(at.right, c.expected.right);
+        EXPECT_EQ(at.bottom, c.expected.bottom);
+    }
+    const auto moves = callsNamed("SetWindowPos(");
+    ASSERT_FALSE(moves.empty());
+    EXPECT_EQ(moves.back().substr(moves.back().size() - 13), ", 0, 0, 0x15)");
+    // The hook ignores every other message.
+    headless::clearCalls();
+    EXPECT_EQ(commands::centringHook(window, platform::kWmCommand, 0, 0), 0u);
+    EXPECT_TRUE(headless::calls().empty());
+}
+
+TEST_F(FileDialog, CommandsWhileTheDialogIsUp) {
+    // The dialog's own message loop hands commands to the window meanwhile:
+    // here one that rebuilds the bar and destroys the window.
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"
+                   " ::screen::destroywnd $parentwindow}}")
+                  .code,
+              TCL_OK);
+    headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
+    answer.whileOpen = [] {
+        headless::sendMessage({host::mainWindow(), platform::kWmCommand, 40000, 0});
+    };
+    headless::queueDialogAnswer(answer);
+    const auto e = eval("::vesk::filedlg -title Open {All|*.*}");
+    EXPECT_EQ(e.code, TCL_OK);
+    EXPECT_EQ(e.result, "{C:\\a.txt}");
+    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_EQ(headless::liveMenuCount(), 0);
+    EXPECT_EQ(host::runMessageLoop(), 0);
+}
+
+}  // namespace
