@@ -1,0 +1,41 @@
+// The yardstick for the start-up benchmark: the least a Win32 program does to
+// show one window and close it again. Class and window values are the same
+// as vesk2b's main window, so the two differ only in what vesk2b adds (Tcl,
+// the console, the application script).
+#include <windows.h>
+
+namespace {
+
+LRESULT CALLBACK procedure(HWND window, UINT code, WPARAM wParam, LPARAM lParam) {
+    if (code == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, code, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+    wc.lpszClassName = "BAREAPP";
+    RegisterClassExA(&wc);
+    HWND window = CreateWindowExA(0, "BAREAPP", "bare", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, 0,
+                                  CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 1;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    DestroyWindow(window);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

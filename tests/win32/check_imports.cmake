@@ -1,0 +1,42 @@
+# vesk2b.exe is a GUI-subsystem program that needs nothing beside it but
+# tcl86.dll (libgcc and libstdc++ are linked in), and tcl86.dll needs only
+# system DLLs.
+# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<vesk2b.exe> -DTCL_DLL=<tcl86.dll> -P check_imports.cmake
+cmake_minimum_required(VERSION 3.25)
+set(system_dlls ADVAPI32 COMDLG32 KERNEL32 MSVCRT NETAPI32 USER32 USERENV WS2_32)
+
+function(imports_of file out)
+  execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "objdump -p failed on ${file}")
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\n]+" names "${listing}")
+  list(TRANSFORM names REPLACE "DLL Name: " "")
+  set(${out} "${names}" PARENT_SCOPE)
+  set(${out}_listing "${listing}" PARENT_SCOPE)
+endfunction()
+
+imports_of(${PROGRAM} program)
+if(NOT program_listing MATCHES "Subsystem[\t ]+00000002")
+  message(FATAL_ERROR "${PROGRAM} is not a GUI-subsystem program")
+endif()
+foreach(dll IN LISTS program)
+  string(REGEX REPLACE "\\.(dll|DLL)$" "" stem "${dll}")
+  string(TOUPPER "${stem}" upper)
+  if(NOT stem STREQUAL "tcl86" AND NOT upper IN_LIST system_dlls)
+    message(FATAL_ERROR "${PROGRAM} needs ${dll}, which is not shipped beside it")
+  endif()
+endforeach()
+if(NOT "tcl86.dll" IN_LIST program)
+  message(FATAL_ERROR "${PROGRAM} does not link tcl86.dll: ${program}")
+endif()
+
+imports_of(${TCL_DLL} tcl)
+foreach(dll IN LISTS tcl)
+  string(REGEX REPLACE "\\.(dll|DLL)$" "" stem "${dll}")
+  string(TOUPPER "${stem}" upper)
+  if(NOT upper IN_LIST system_dlls)
+    message(FATAL_ERROR "${TCL_DLL} needs ${dll}, which is not shipped beside it")
+  endif()
+endforeach()
+message(STATUS "vesk2b.exe needs ${program}; tcl86.dll needs ${tcl}")

@@ -1,0 +1,305 @@
+#!/bin/bash
+# End-to-end tests of vesk2b.exe under Wine on the Xvfb display that
+# `e2e.sh setup` starts. Each case copies vesk2b.exe and tcl86.dll into a
+# folder of its own with one of scripts/*.tcl as default/vesk.tcl, starts it,
+# drives it with real key presses (xdotool, XTEST) and reads three things:
+#   record.txt   what the host handed to the script (scripts/common.tcl)
+#   console.log  the program's console: wine is started on a pseudo-terminal
+#                (script(1)), so Wine attaches the process to a Unix console
+#                and everything written to "CONOUT$" lands in that terminal,
+#                which script(1) logs; cursor escapes and CRs are stripped,
+#                and the terminal is 1000 columns wide so that Wine does not
+#                break long lines
+#   exit code    of the wine process, passed on by script -e
+#
+# Usage: e2e.sh setup|cleanup|<case>
+# Environment: VESK_WIN32_BIN (folder of vesk2b.exe and tcl86.dll),
+#              VESK_WIN32_STATE (Wine prefix and display, see wine_env.sh),
+#              VESK_SOURCE_DIR (the source tree).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine_env.sh"
+
+app=""        # the case's folder
+app_pid=""    # the script(1) process running wine
+
+# Copies the program with the given application script into a fresh folder.
+prepare() {
+    local name=$1 script=$2
+    app="$VESK_WIN32_STATE/e2e/$name"
+    rm -rf "$app"
+    mkdir -p "$app/default"
+    cp "$VESK_WIN32_BIN/vesk2b.exe" "$VESK_WIN32_BIN/tcl86.dll" "$app/"
+    cp "$script" "$app/default/vesk.tcl"
+    cp "$here/scripts/common.tcl" "$app/default/"
+}
+
+# Starts vesk2b.exe with the given arguments on a pseudo-terminal.
+start() {
+    local command
+    command="stty -onlcr cols 1000; exec $(printf '%q ' wine "$app/vesk2b.exe" "$@")"
+    (
+        cd "$app" || exit 1
+        timeout 90 script -q -e -c "$command" "$app/console.log"
+        echo $? >"$app/exit_code"
+    ) </dev/null >/dev/null 2>&1 &
+    app_pid=$!
+}
+
+# Starts vesk2b.exe as from a desktop: no terminal, so the console it opens
+# is a console window of its own.
+start_plain() {
+    (
+        cd "$app" || exit 1
+        timeout 90 wine "$app/vesk2b.exe" "$@"
+        echo $? >"$app/exit_code"
+    ) </dev/null >/dev/null 2>&1 &
+    app_pid=$!
+}
+
+# A failed case leaves no program behind: the runner's children (timeout,
+# and through it script and wine) are stopped by their process ids.
+stop_leftover() {
+    if [ -n "$app_pid" ] && [ ! -s "$app/exit_code" ]; then
+        pkill -TERM -P "$app_pid" 2>/dev/null
+    fi
+}
+trap stop_leftover EXIT
+
+# Waits for the program to end; prints its exit code.
+wait_exit() {
+    local seconds=${1:-20}
+    for _ in $(seq $((seconds * 10))); do
+        if [ -s "$app/exit_code" ]; then
+            wait "$app_pid" 2>/dev/null
+            cat "$app/exit_code"
+            return 0
+        fi
+        sleep 0.1
+    done
+    win32_fail "vesk2b.exe did not end within ${seconds}s; console:"$'\n'"$(console)"
+}
+
+# Prints the id of the visible window whose title matches the pattern.
+wait_window() {
+    local pattern=$1 seconds=${2:-30} id
+    for _ in $(seq $((seconds * 5))); do
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    win32_fail "no window titled '$pattern' within ${seconds}s; console:"$'\n'"$(console)"
+}
+
+window_gone() {
+    ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1
+}
+
+# Waits until record.txt has a line matching the pattern.
+wait_record() {
+    local pattern=$1 seconds=${2:-15}
+    for _ in $(seq $((seconds * 10))); do
+        grep -qE -- "$pattern" "$app/default/record.txt" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    win32_fail "no record line matching '$pattern'; record:"$'\n'"$(cat "$app/default/record.txt" 2>/dev/null)"
+}
+
+count_record() { grep -cxE -- "$1" "$app/default/record.txt" 2>/dev/null; }
+
+# The console text without script(1)'s frame lines, escapes and CRs.
+console() {
+    sed -e '1{/^Script started/d}' -e '/^Script done/d' "$app/console.log" 2>/dev/null |
+        sed -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' -e 's/\r//g'
+}
+
+# Real key presses on the given window.
+press() {
+    local window=$1
+    shift
+    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    sleep 0.2
+    xdotool key --clearmodifiers "$@"
+}
+
+expect_equal() {
+    [ "$1" == "$2" ] || win32_fail "$3: got '$1', expected '$2'"
+}
+
+# Ends the case: the window closed, ::config::save ran once, exit code 0.
+expect_clean_exit() {
+    local code
+    code=$(wait_exit 20)
+    expect_equal "$code" 0 "exit code"
+    expect_equal "$(count_record 'save')" 1 "::config::save calls"
+}
+
+case_command_line() {
+    prepare command_line "$here/scripts/command_line.tcl"
+    local names=("two words.txt" 'C:\some dir\x$[y]{z}.tcl' 'q"uote' 'trailing\' "" "plain")
+    start "${names[@]}"
+    expect_clean_exit
+    local expected="loaded"$'\n'"filedialog|open|1|${names[0]}"
+    for name in "${names[@]:1}"; do
+        expected+=$'\n'"filedialog|merge|1|$name"
+    done
+    expected+=$'\n'"save"
+    expect_equal "$(cat "$app/default/record.txt")" "$expected" "calls into the script"
+}
+
+case_shortcuts() {
+    prepare shortcuts "$here/scripts/shortcuts.tcl"
+    start
+    local window
+    window=$(wait_window '^vesk e2e shortcuts$')
+    wait_record '^ready$'
+    # A plain o and a Shift+O are no shortcut; Ctrl+O is.
+    press "$window" o shift+o ctrl+o
+    wait_record '^action\|open$'
+    press "$window" ctrl+shift+s
+    wait_record '^action\|saveas$'
+    expect_equal "$(count_record 'action\|open')" 1 "Open actions"
+    press "$window" alt+x
+    expect_clean_exit
+    expect_equal "$(grep '^action' "$app/default/record.txt" | tr '\n' ' ')" \
+        "action|open action|saveas action|exit " "actions in order"
+}
+
+case_open_dialog() {
+    prepare open_dialog "$here/scripts/open_dialog.tcl"
+    printf 'chosen\n' >"$app/chosen file.txt"
+    start
+    local window dialog
+    window=$(wait_window '^vesk e2e open dialog$')
+    wait_record '^ready$'
+    press "$window" ctrl+b
+    wait_record '^bounds\|'
+    local left top width height
+    IFS='|' read -r _ left top width height < <(grep '^bounds|' "$app/default/record.txt" | tail -n 1)
+    expect_equal "$left $top $width $height" "40 60 900 700" "main window frame"
+
+    # Cancel: the command fails with the extended error 0.
+    press "$window" ctrl+o
+    dialog=$(wait_window '^e2e pick$')
+    # The hook centres the dialog's frame on the main window's frame. The X
+    # window lacks the frame Wine would leave to a window manager, so the
+    # centres are compared with a margin for the caption.
+    eval "$(xdotool getwindowgeometry --shell "$dialog")"
+    local dx=$((X + WIDTH / 2 - (left + width / 2))) dy=$((Y + HEIGHT / 2 - (top + height / 2)))
+    if [ "${dx#-}" -gt 24 ] || [ "${dy#-}" -gt 24 ]; then
+        win32_fail "dialog at ${X},${Y} ${WIDTH}x${HEIGHT} is not centred on 40 60 900 700 (off by $dx,$dy)"
+    fi
+    press "$dialog" Escape
+    wait_record '^dialog\|'
+    expect_equal "$(grep '^dialog|' "$app/default/record.txt")" \
+        "dialog|1|4|error|on|GetOpenFileName/GetSaveFileName:|0" "cancelled dialog"
+
+    # Choose: a typed name comes back as a one-element list of its full path.
+    press "$window" ctrl+o
+    dialog=$(wait_window '^e2e pick$')
+    local chosen
+    chosen=$(win32_path "$app/chosen file.txt")
+    sleep 0.5
+    xdotool type --delay 20 "$chosen"
+    xdotool key Return
+    wait_record '^dialog\|0\|'
+    expect_equal "$(grep '^dialog|0|' "$app/default/record.txt")" "dialog|0|1|$chosen" "chosen file"
+
+    press "$window" alt+F4
+    expect_clean_exit
+}
+
+case_bounds() {
+    prepare bounds "$here/scripts/bounds.tcl"
+    start
+    local window
+    window=$(wait_window '^vesk e2e bounds$')
+    wait_record '^ready$'
+    expect_equal "$(grep -m1 '^bounds|' "$app/default/record.txt")" "bounds|150|100|700|500" \
+        "::screen::getbounds after ::screen::setbounds"
+    local client
+    client=$(grep '^client|' "$app/default/record.txt")
+    # The resize script ran inside ::screen::setbounds with the same client area.
+    grep -qxF "resize|${client#client|}" "$app/default/record.txt" ||
+        win32_fail "no resize call with the client area $client"
+
+    # The X window sits where Win32 put the frame (plus the frame's own
+    # border and caption, which Wine draws without a window manager).
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    local offsetX=$((X - 150)) offsetY=$((Y - 100))
+    if [ "$offsetX" -lt 0 ] || [ "$offsetX" -gt 16 ] || [ "$offsetY" -lt 0 ] || [ "$offsetY" -gt 48 ]; then
+        win32_fail "X window at $X,$Y for a frame at 150,100"
+    fi
+
+    # Moved from outside, the window reports its new place.
+    xdotool windowmove --sync "$window" $((420 + offsetX)) $((260 + offsetY)) 2>/dev/null ||
+        xdotool windowmove "$window" $((420 + offsetX)) $((260 + offsetY))
+    sleep 0.5
+    press "$window" ctrl+b
+    wait_record '^bounds\|420\|260\|700\|500$' 10
+
+    press "$window" alt+F4
+    expect_clean_exit
+}
+
+case_script_error() {
+    prepare script_error "$here/scripts/script_error.tcl"
+    start
+    local window
+    window=$(wait_window '^vesk e2e script error$')
+    wait_record '^ready$'
+    press "$window" ctrl+e
+    press "$window" ctrl+k
+    wait_record '^alive$'
+    press "$window" alt+F4
+    expect_clean_exit
+    [ "$(count_record unreachable)" == 0 ] || win32_fail "the script went on after its error"
+
+    # Interpreter error report: the result, a line feed, the errorInfo trail
+    # (which starts with the message again), a line feed.
+    local text
+    text=$(console)
+    local report=$'e2e script stopped here\ne2e script stopped here\n    while executing\n"error "e2e script stopped here" "\n    (procedure "::e2e::stop" line 1)\n    invoked from within\n"::e2e::stop"\n    (file "'
+    [[ "$text" == *"$report"* ]] || win32_fail "no script error report on the console:"$'\n'"$text"
+    [[ "$text" == *$'e2e action failed\ne2e action failed\n    while executing\n"error "e2e action failed""'* ]] ||
+        win32_fail "no action error report on the console:"$'\n'"$text"
+}
+
+# The demo application as shipped, started as from a desktop with two files:
+# its main window and its console window appear; Alt+F4 ends it with 0.
+case_demo() {
+    prepare demo "$VESK_SOURCE_DIR/default/vesk.tcl"
+    printf 'one\n' >"$app/first file.txt"
+    printf 'two\n' >"$app/second.txt"
+    start_plain "$(win32_path "$app/first file.txt")" "$(win32_path "$app/second.txt")"
+    local window=""
+    for _ in $(seq 150); do
+        window=$(xdotool search --onlyvisible --classname '^vesk2b' 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.2
+    done
+    [ -n "$window" ] || win32_fail "no vesk2b.exe window"
+    # Wine titles a console window with the program's path.
+    wait_window 'vesk2b\.exe$' 10 >/dev/null
+    sleep 1
+    press "$window" alt+F4
+    expect_equal "$(wait_exit 20)" 0 "exit code"
+}
+
+case "${1:-}" in
+    setup) win32_env_start ;;
+    cleanup) win32_env_stop ;;
+    command_line | shortcuts | open_dialog | bounds | script_error | demo)
+        : "${VESK_WIN32_BIN:?}" "${VESK_SOURCE_DIR:?}"
+        win32_env_use
+        "case_$1"
+        echo "win32 e2e $1: passed"
+        ;;
+    *)
+        echo "usage: $0 setup|cleanup|command_line|shortcuts|open_dialog|bounds|script_error|demo" >&2
+        exit 2
+        ;;
+esac

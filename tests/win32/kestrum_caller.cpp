@@ -1,0 +1,121 @@
+// A native Windows program that links kestrum.dll through its import library
+// and times known work. The fastcall exports are reached under their
+// decorated names, so a wrong decoration fails at load time, and a wrong
+// calling convention shows up as a wrong record or a crash.
+//
+// Checks what the tick rate cannot change: record identity and counts, the
+// nesting bookkeeping, the report's lines, order and micro-sign byte, and the
+// proportion between two timed sleeps. Prints "kestrum caller: ok" or the
+// first failed check, and the library's own report.
+#include <windows.h>
+#include <io.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "kestrum.h"
+
+namespace {
+
+int failures = 0;
+
+void check(bool condition, const char* what) {
+    if (!condition) {
+        std::printf("FAILED: %s\n", what);
+        ++failures;
+    }
+}
+
+// Reads the report back: the library prints with the C runtime's printf
+// (msvcrt.dll, shared with this program), so descriptor 1 is pointed at a
+// file while it prints.
+std::string captureReport() {
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "kes", 0, path);
+    std::fflush(stdout);
+    int saved = _dup(_fileno(stdout));
+    FILE* file = std::fopen(path, "wb");
+    if (saved < 0 || file == nullptr) return {};
+    _dup2(_fileno(file), _fileno(stdout));
+    std::fclose(file);
+    Profiler_Stats_All();
+    std::fflush(stdout);
+    _dup2(saved, _fileno(stdout));
+    _close(saved);
+    std::string text;
+    if (FILE* in = std::fopen(path, "rb")) {
+        char buffer[4096];
+        std::size_t count;
+        while ((count = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, count);
+        std::fclose(in);
+    }
+    DeleteFileA(path);
+    return text;
+}
+
+}  // namespace
+
+int main() {
+    Profiler* record = GetProfiler("short");
+    check(record != nullptr, "GetProfiler returns a record");
+    check(GetProfiler("short") == record, "the same name gives the same record");
+    check(std::strcmp(record->name, "short") == 0, "the record keeps its name");
+    check(record->startStamp == INT64_MAX && record->runCount == 0, "a new record is stopped and empty");
+
+    // Two timers around sleeps of 40 and 120 ms; the long one encloses
+    // a start/stop pair of another timer.
+    for (int run = 0; run < 3; ++run) {
+        check(Profiler_Start("short") == record, "Profiler_Start returns the record");
+        Sleep(40);
+        check(Profiler_Stop("short") == record, "Profiler_Stop returns the record");
+    }
+    Profiler* longer = Profiler_Start("long");
+    Profiler_Start("inner");
+    Profiler_Stop("inner");
+    Sleep(120);
+    Profiler_Stop("long");
+
+    check(record->runCount == 3, "three runs of short");
+    check(record->startStamp == INT64_MAX, "short is stopped");
+    check(longer->runCount == 1 && longer->nestedStarts == 1, "long saw one nested start");
+    check(GetProfiler("inner")->nestedStarts == 0, "inner saw no nested start");
+
+    // Each short run took about a third of the long one, whatever the
+    // counter's real rate.
+    double perShort = static_cast<double>(record->accumulated) / 3.0;
+    double ratio = static_cast<double>(longer->accumulated) / perShort;
+    std::printf("long/short run ratio: %.2f (about 3 expected)\n", ratio);
+    check(ratio > 2.0 && ratio < 4.5, "the tick counts follow the sleeps");
+
+    // A stop without a start warns with the name and no line end.
+    Profiler_Stop("never-started");
+    check(GetProfiler("never-started")->runCount == 0, "a stray stop books nothing");
+
+    Profiler_Reinit("short");
+    check(record->runCount == 0 && record->accumulated == 0, "reinit closes the period");
+    check(record->bestAccumulated > 0 && record->bestAccumulated != INT64_MAX, "reinit keeps the best total");
+
+    std::string report = captureReport();
+    std::fputs(report.c_str(), stdout);
+    check(report.rfind("testing average overhead for profiler... ok\n", 0) == 0, "calibration comes first");
+    check(report.find("inner overhead: ") != std::string::npos, "inner overhead line");
+    check(report.find("outer overhead: ") != std::string::npos, "outer overhead line");
+    for (const char* name : {"(short)", "(long)", "(inner)", "(never-started)"}) {
+        check(report.find(name) != std::string::npos, "a report line per ordinary timer");
+    }
+    check(report.find("(innerOverhead)") == std::string::npos, "calibration timers are not reported");
+    check(report.find("\xE6s (") != std::string::npos, "the micro sign is the single byte 0xE6");
+
+    double stats[2] = {-1.0, -1.0};
+    Profiler_Stats(longer, stats);
+    check(stats[0] > 0.0 && std::fabs(stats[1] - stats[0]) < 1e-12, "one run: average equals total");
+    Profiler_Stats(GetProfiler("never-started"), stats);
+    check(stats[0] == 0.0 && stats[1] == 0.0, "no runs: zero total and average");
+
+    std::printf(failures == 0 ? "\nkestrum caller: ok\n" : "\nkestrum caller: %d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}

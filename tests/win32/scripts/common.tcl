@@ -1,0 +1,23 @@
+# Shared by the end-to-end application scripts: every call the host makes
+# into the script is written to record.txt beside this file, one line each,
+# fields separated by '|', so the test driver can read what arrived.
+namespace eval ::e2e {
+    variable recordFile [file join [file dirname [info script]] record.txt]
+}
+namespace eval ::screen {}
+namespace eval ::locale {}
+namespace eval ::vesk {}
+namespace eval ::config {}
+
+proc ::e2e::record {args} {
+    variable recordFile
+    set channel [open $recordFile a]
+    fconfigure $channel -translation lf
+    puts $channel [join $args |]
+    close $channel
+}
+
+proc ::locale::translate {text} { return $text }
+proc ::screen::doresize {clientArea} { ::e2e::record resize {*}$clientArea }
+proc ::vesk::filedialog {mode files} { ::e2e::record filedialog $mode [llength $files] [lindex $files 0] }
+proc ::config::save {} { ::e2e::record save }

@@ -1,0 +1,18 @@
+# The open dialog from a shortcut's action: Ctrl+O shows it with a title
+# and records what ::vesk::filedlg returned; Ctrl+B records the main
+# window's frame so the driver can check the dialog was centred on it.
+source [file join [file dirname [info script]] common.tcl]
+::screen::setwindowtext $parentwindow "vesk e2e open dialog"
+::screen::setbounds $parentwindow {40 60 900 700}
+::menu::createmenu {
+    ::menu::submenu File {
+        ::menu::menu -ishortcut 16463 Open {
+            set code [catch {::vesk::filedlg -title "e2e pick" "Text files|*.txt|All files|*.*"} result]
+            ::e2e::record dialog $code [llength $result] {*}$result
+        }
+        ::menu::menu -ishortcut [expr {0x4000 | 0x42}] Bounds {
+            ::e2e::record bounds {*}[::screen::getbounds $parentwindow]
+        }
+    }
+}
+::e2e::record ready

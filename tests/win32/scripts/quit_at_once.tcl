@@ -1,0 +1,4 @@
+# Start-up benchmark: the window is destroyed as soon as the script runs.
+namespace eval ::config {}
+proc ::config::save {} {}
+::screen::destroywnd $parentwindow
