@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <cderr.h>
 
 #include <cstddef>
 #include <cstring>
@@ -70,7 +71,37 @@ bool toRect(BOOL ok, const RECT& source, platform::Rect& rect) {
     return true;
 }
 
+// comdlg32.dll is loaded on the first dialog rather than at start: it brings
+// in the shell's libraries, which would cost every start for a dialog that
+// many runs never show.
+struct CommonDialogs {
+    BOOL(WINAPI* getOpenFileName)(LPOPENFILENAMEA) = nullptr;
+    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = nullptr;
+    DWORD(WINAPI* extendedError)() = nullptr;
+};
+
+template <typename Function>
+void resolve(HMODULE module, const char* name, Function& function) {
+    // Through void(*)() so that the cast between function types is explicit.
+    auto address = reinterpret_cast<void (*)()>(GetProcAddress(module, name));
+    function = reinterpret_cast<Function>(address);
+}
+
+const CommonDialogs& commonDialogs() {
+    static const CommonDialogs dialogs = [] {
+        CommonDialogs loaded;
+        if (HMODULE module = LoadLibraryA("comdlg32.dll")) {
+            resolve(module, "GetOpenFileNameA", loaded.getOpenFileName);
+            resolve(module, "GetSaveFileNameA", loaded.getSaveFileName);
+            resolve(module, "CommDlgExtendedError", loaded.extendedError);
+        }
+        return loaded;
+    }();
+    return dialogs;
+}
+
 bool runFileDialog(platform::FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEA)) {
+    if (show == nullptr) return false;
     OPENFILENAMEA ofn{};
     ofn.lStructSize = dialog.structSize;
     ofn.hwndOwner = toWindow(dialog.owner);
@@ -252,10 +283,15 @@ int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, cons
     return TranslateAcceleratorA(toWindow(window), toAccel(table), &msg);
 }
 
-bool getOpenFileName(FileDialog& dialog) { return runFileDialog(dialog, GetOpenFileNameA); }
+bool getOpenFileName(FileDialog& dialog) { return runFileDialog(dialog, commonDialogs().getOpenFileName); }
 
-bool getSaveFileName(FileDialog& dialog) { return runFileDialog(dialog, GetSaveFileNameA); }
+bool getSaveFileName(FileDialog& dialog) { return runFileDialog(dialog, commonDialogs().getSaveFileName); }
 
-std::uint32_t commDlgExtendedError() { return CommDlgExtendedError(); }
+std::uint32_t commDlgExtendedError() {
+    // Without comdlg32.dll no dialog could start: report it as the
+    // dialogs' own initialisation failure.
+    if (commonDialogs().extendedError == nullptr) return CDERR_INITIALIZATION;
+    return commonDialogs().extendedError();
+}
 
 }  // namespace platform
