@@ -264,6 +264,11 @@ case_script_error() {
     text=$(console)
     local report=$'e2e script stopped here\ne2e script stopped here\n    while executing\n"error "e2e script stopped here" "\n    (procedure "::e2e::stop" line 1)\n    invoked from within\n"::e2e::stop"\n    (file "'
     [[ "$text" == *"$report"* ]] || win32_fail "no script error report on the console:"$'\n'"$text"
+    # System error report: the system's text for the last error (a sentence
+    # with its own line break), " in ", the command, a blank line; it comes
+    # before the script's own failure.
+    [[ "$text" == *$'.\n in ::menu::submenu\n\ne2e script stopped here\n'* ]] ||
+        win32_fail "no system error report for ::menu::submenu on the console:"$'\n'"$text"
     [[ "$text" == *$'e2e action failed\ne2e action failed\n    while executing\n"error "e2e action failed""'* ]] ||
         win32_fail "no action error report on the console:"$'\n'"$text"
 }

@@ -8,6 +8,7 @@
 #   xvfb.pid      its process id
 
 : "${VESK_WIN32_STATE:?VESK_WIN32_STATE must name the folder for the Wine prefix and display}"
+VESK_WIN32_STATE=$(realpath -m "$VESK_WIN32_STATE")
 export WINEPREFIX="$VESK_WIN32_STATE/prefix"
 export WINEARCH=win32
 export WINEDEBUG=-all

@@ -1,12 +1,15 @@
 # A failing application script: the host writes the interpreter error report
 # to the console and keeps the window up. Ctrl+E runs an action that fails,
-# which is reported the same way; the loop goes on.
+# which is reported the same way; the loop goes on. A submenu built outside
+# any menu bar has nowhere to go: its failed insertion is reported with the
+# system's text for the error.
 source [file join [file dirname [info script]] common.tcl]
 ::screen::setwindowtext $parentwindow "vesk e2e script error"
 ::menu::createmenu {
     ::menu::menu -ishortcut [expr {0x4000 | 0x45}] Fail {error "e2e action failed"}
     ::menu::menu -ishortcut [expr {0x4000 | 0x4B}] Alive {::e2e::record alive}
 }
+::menu::submenu Orphan {}
 ::e2e::record ready
 proc ::e2e::stop {} { error "e2e script stopped here" }
 ::e2e::stop
