@@ -69,6 +69,18 @@ bool writeSelection(GSList* files, char* buffer, std::uint32_t maxFile) {
     return true;
 }
 
+struct HookCall {
+    DialogHook hook;
+    WindowHandle child;
+};
+
+gboolean onMapped(GtkWidget* widget, GdkEvent*, gpointer data) {
+    auto* call = static_cast<HookCall*>(data);
+    g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(onMapped), data);
+    call->hook(call->child, kWmInitDialog, 0, 0);
+    return FALSE;
+}
+
 bool runDialog(FileDialog& dialog, bool save) {
     extendedError = 0;
     if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
@@ -98,12 +110,13 @@ bool runDialog(FileDialog& dialog, bool save) {
         gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(chooser), filters[index]);
     }
 
-    // The hook sees the dialog before it is shown, as WM_INITDIALOG does:
-    // its window is the dialog's content, whose parent is the frame.
+    // The hook's window is the dialog's content, whose parent is the frame.
+    // It sees the dialog once GTK has given it its size and placed it on the
+    // screen: the file chooser settles its size only while being mapped.
     WindowHandle frame = gtk::registerDialogFrame(chooser, dialog.owner);
     WindowHandle child = gtk::registerDialogChild(frame);
-    gtk_widget_realize(chooser);
-    if ((dialog.flags & kOfnEnableHook) && dialog.hook != nullptr) dialog.hook(child, kWmInitDialog, 0, 0);
+    HookCall hookCall{(dialog.flags & kOfnEnableHook) ? dialog.hook : nullptr, child};
+    if (hookCall.hook != nullptr) g_signal_connect(chooser, "map-event", G_CALLBACK(onMapped), &hookCall);
 
     gint response = gtk_dialog_run(GTK_DIALOG(chooser));
     bool chosen = false;

@@ -35,7 +35,7 @@ struct Menu {
 std::map<MenuHandle, Menu> menus;
 std::map<WindowHandle, MenuHandle> bars;
 MenuHandle nextMenu = 0x20001;
-guint selectHook = 0;
+GtkMenuItemClass* menuItemClass = nullptr;  // the parent class of submenu items
 
 Menu* find(MenuHandle handle) {
     auto found = menus.find(handle);
@@ -91,6 +91,25 @@ void onActivate(GtkMenuItem* widget, gpointer data) {
 
 void fill(MenuHandle handle);
 
+// A submenu item fills its submenu in its own "select" handler, before
+// GtkMenuItem's pops it up, so the submenu is measured with its items.
+void selectSubmenuItem(GtkMenuItem* widget) {
+    if (gpointer sub = g_object_get_data(G_OBJECT(widget), "vesk-submenu"); sub != nullptr)
+        fill(static_cast<MenuHandle>(GPOINTER_TO_INT(sub)));
+    menuItemClass->select(widget);
+}
+
+void initSubmenuItemClass(gpointer itemClass, gpointer) {
+    menuItemClass = GTK_MENU_ITEM_CLASS(g_type_class_peek_parent(itemClass));
+    GTK_MENU_ITEM_CLASS(itemClass)->select = selectSubmenuItem;
+}
+
+GType submenuItemType() {
+    static GType type = g_type_register_static_simple(GTK_TYPE_MENU_ITEM, "VeskSubmenuItem", sizeof(GtkMenuItemClass),
+                                                      initSubmenuItemClass, sizeof(GtkMenuItem), nullptr, GTypeFlags{});
+    return type;
+}
+
 GtkWidget* makeShell(Menu& menu, bool asBar) {
     menu.shell = asBar ? gtk_menu_bar_new() : gtk_menu_new();
     g_object_ref_sink(menu.shell);
@@ -104,7 +123,7 @@ GtkWidget* makeItemWidget(MenuHandle owner, const Item& item) {
         gtk_widget_show(separator);
         return separator;
     }
-    GtkWidget* widget = gtk_menu_item_new();
+    GtkWidget* widget = item.kind == ItemKind::submenu ? GTK_WIDGET(g_object_new(submenuItemType(), nullptr)) : gtk_menu_item_new();
     std::string text = gtk::validUtf8(item.label.c_str());
     std::size_t tab = text.find('\t');
     GtkWidget* caption = gtk_label_new_with_mnemonic(mnemonicText(std::string_view(text).substr(0, tab)).c_str());
@@ -147,13 +166,6 @@ void fill(MenuHandle handle) {
     }
 }
 
-// Runs before GtkMenuItem's own "select" handler, which pops the submenu up.
-gboolean onSelectItem(GSignalInvocationHint*, guint, const GValue* values, gpointer) {
-    GObject* item = G_OBJECT(g_value_get_object(&values[0]));
-    if (gpointer sub = g_object_get_data(item, "vesk-submenu"); sub != nullptr) fill(static_cast<MenuHandle>(GPOINTER_TO_INT(sub)));
-    return TRUE;
-}
-
 void destroyTree(MenuHandle handle) {
     Menu* menu = find(handle);
     if (menu == nullptr) return;
@@ -185,8 +197,6 @@ void windowDestroyed(WindowHandle window) {
 }  // namespace gtk
 
 MenuHandle createMenu() {
-    if (selectHook == 0)
-        selectHook = g_signal_add_emission_hook(g_signal_lookup("select", GTK_TYPE_MENU_ITEM), 0, onSelectItem, nullptr, nullptr);
     MenuHandle handle = nextMenu++;
     menus.emplace(handle, Menu{});
     return handle;
