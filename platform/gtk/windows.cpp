@@ -51,7 +51,6 @@ int quitCode = 0;
 bool keyTranslated = false;          // see noteKeyTranslated
 bool keyHandledByDefault = false;    // defWindowProc acted on the key
 std::set<guint16> keysDown;          // for the previous-state bit of key messages
-GtkCssProvider* clientStyle = nullptr;
 
 constexpr std::uint32_t kSwpNoMove = 0x0002;
 constexpr WParam kSizeRestored = 0;
@@ -139,16 +138,27 @@ gboolean onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
     return FALSE;
 }
 
-void onRealize(GtkWidget* widget, gpointer) {
-    GdkDisplay* display = gtk_widget_get_display(widget);
-    GdkCursor* arrow = gdk_cursor_new_from_name(display, "default");
+// The arrow cursor, set when the pointer first comes in: loading the cursor
+// theme is work that a window nobody points at need not do at start-up.
+gboolean onEnter(GtkWidget* widget, GdkEventCrossing*, gpointer) {
+    GdkCursor* arrow = gdk_cursor_new_from_name(gtk_widget_get_display(widget), "default");
     gdk_window_set_cursor(gtk_widget_get_window(widget), arrow);
     if (arrow != nullptr) g_object_unref(arrow);
+    g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(onEnter), nullptr);
+    return FALSE;
 }
 
+// The client area shows the colour the theme gives menus (GTK's menus use the
+// theme's base colour); no style provider, so no restyling of every widget.
 gboolean onDrawClient(GtkWidget* widget, cairo_t* cr, gpointer) {
-    gtk_render_background(gtk_widget_get_style_context(widget), cr, 0, 0, gtk_widget_get_allocated_width(widget),
-                          gtk_widget_get_allocated_height(widget));
+    GdkRGBA colour{};
+    if (gtk_style_context_lookup_color(gtk_widget_get_style_context(widget), "theme_base_color", &colour)) {
+        gdk_cairo_set_source_rgba(cr, &colour);
+        cairo_paint(cr);
+    } else {
+        gtk_render_background(gtk_widget_get_style_context(widget), cr, 0, 0, gtk_widget_get_allocated_width(widget),
+                              gtk_widget_get_allocated_height(widget));
+    }
     return FALSE;
 }
 
@@ -195,15 +205,6 @@ void onDestroy(GtkWidget*, gpointer data) {
     if (procedure != nullptr) procedure(handle, kWmDestroy, 0, 0);
     gtk::windowDestroyed(handle);
     windows.erase(handle);
-}
-
-void ensureClientStyle() {
-    if (clientStyle != nullptr) return;
-    clientStyle = gtk_css_provider_new();
-    // The background is the colour the theme gives menus.
-    gtk_css_provider_load_from_data(clientStyle, ".vesk-client { background-color: @theme_base_color; }", -1, nullptr);
-    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(clientStyle),
-                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
 }  // namespace
@@ -271,7 +272,6 @@ WindowHandle createWindow(const WindowCreation& creation) {
         gtk::setLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
         return 0;
     }
-    ensureClientStyle();
     WindowHandle handle = nextWindow;
     nextWindow += 4;
     Window& window = windows[handle];
@@ -281,7 +281,6 @@ WindowHandle createWindow(const WindowCreation& creation) {
     gtk_window_set_title(GTK_WINDOW(window.top), gtk::validUtf8(creation.caption).c_str());
     window.box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     window.client = gtk_drawing_area_new();
-    gtk_style_context_add_class(gtk_widget_get_style_context(window.client), "vesk-client");
     gtk_widget_set_hexpand(window.client, TRUE);
     gtk_widget_set_vexpand(window.client, TRUE);
     gtk_box_pack_end(GTK_BOX(window.box), window.client, TRUE, TRUE, 0);
@@ -296,7 +295,8 @@ WindowHandle createWindow(const WindowCreation& creation) {
     if (creation.x != kCwUseDefault) gtk_window_move(GTK_WINDOW(window.top), creation.x, creation.y);
 
     gpointer data = GINT_TO_POINTER(handle);
-    g_signal_connect(window.top, "realize", G_CALLBACK(onRealize), nullptr);
+    gtk_widget_add_events(window.top, GDK_ENTER_NOTIFY_MASK);
+    g_signal_connect(window.top, "enter-notify-event", G_CALLBACK(onEnter), nullptr);
     g_signal_connect(window.top, "destroy", G_CALLBACK(onDestroy), data);
     g_signal_connect(window.top, "configure-event", G_CALLBACK(onConfigure), data);
     g_signal_connect(window.top, "window-state-event", G_CALLBACK(onWindowState), data);
