@@ -23,8 +23,10 @@ void resize() {
         return;
     }
     // Evaluated in place, so its compiled form is kept for the next resize.
+    // At global level: a proc that moves the window must not have to make
+    // $parentwindow visible to the script that runs inside its call.
     Tcl_Interp* interp = interpreter();
-    if (Tcl_EvalObjEx(interp, resizeScript(), 0) != TCL_OK) reportInterpreterError(interp);
+    if (Tcl_EvalObjEx(interp, resizeScript(), TCL_EVAL_GLOBAL) != TCL_OK) reportInterpreterError(interp);
 }
 
 void runCommand(unsigned commandId) {
@@ -35,7 +37,9 @@ void runCommand(unsigned commandId) {
     if (action == nullptr) return;  // removed by the script: nothing to run
     // The action may rebuild the menus and so overwrite its own element.
     const TclRef hold(action);
-    if (Tcl_EvalObjEx(interp, action, 0) != TCL_OK) reportInterpreterError(interp);
+    // At global level, as from the message loop, even when the command
+    // arrives inside a script's call (a key translated during a modal loop).
+    if (Tcl_EvalObjEx(interp, action, TCL_EVAL_GLOBAL) != TCL_OK) reportInterpreterError(interp);
 }
 
 }  // namespace

@@ -232,6 +232,37 @@ proc ::screen::doresize {clientArea} {
         << headless::consoleOutput();
 }
 
+TEST_F(ResizeScript, RunsAtGlobalLevelWhenAProcMovesTheWindow) {
+    writeScriptWith(R"tcl(
+proc ::screen::doresize {clientArea} {
+    lappend ::test::resizes $clientArea
+    lappend ::test::levels [info level]
+}
+proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl");
+    startHostOrFail();
+    headless::clearConsoleOutput();
+    // The proc has no parentwindow of its own; the resize script still finds it.
+    const Evaluation e = eval("::test::grow $parentwindow");
+    EXPECT_EQ(e.code, TCL_OK) << e.result;
+    EXPECT_EQ(headless::consoleOutput(), "");
+    EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 384 261"});
+    EXPECT_EQ(globalList("::test::levels"), std::vector<std::string>{"1"});
+}
+
+TEST_F(ResizeScript, MenuActionsRunAtGlobalLevelWhenTheCommandArrivesInsideACall) {
+    writeScriptWith(R"tcl(
+::menu::createmenu { ::menu::menu Where { lappend ::test::levels [info level] $parentwindow } }
+proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } })tcl");
+    startHostOrFail();
+    headless::DialogAnswer answer = headless::cancelDialog();
+    answer.whileOpen = [] { headless::sendMessage({host::mainWindow(), platform::kWmCommand, 40000, 0}); };
+    headless::queueDialogAnswer(std::move(answer));
+    headless::clearConsoleOutput();
+    eval("::test::ask");
+    EXPECT_EQ(headless::consoleOutput(), "");
+    EXPECT_EQ(globalList("::test::levels"), (std::vector<std::string>{"0", std::to_string(host::mainWindow())}));
+}
+
 TEST_F(ResizeScript, TheSameObjectIsEvaluatedAndKeepsItsCompiledForm) {
     startHostOrFail();
     Tcl_Obj* script = host::resizeScript();
