@@ -8,6 +8,7 @@
 # is closed again (Alt+F4, which saves its configuration).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/install-deps.sh"
 (cd "$root" && cmake --preset gtk >/dev/null && cmake --build --preset gtk -j2 >/dev/null)
 exe=$root/build/gtk/vesk2b
 
