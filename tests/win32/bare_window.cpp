@@ -1,12 +1,20 @@
 // The yardstick for the start-up benchmark: the least a Win32 program does to
 // show one window and close it again. Class and window values are the same
 // as vesk2b's main window, so the two differ only in what vesk2b adds (Tcl,
-// the console, the application script). With "--console" on its command line
-// it also opens a console the way vesk2b does, which separates the cost of
-// the console (a process of its own under Wine) from that of the host.
+// the console, the application script). Options on its command line add one
+// piece of vesk2b each, to show what each piece costs:
+//   --console  opens a console the way vesk2b does (a process of its own
+//              under Wine);
+//   --tcl      creates and deletes a Tcl interpreter the way vesk2b does; only
+//              in bare_tcl_window.exe, which links tcl86.dll (bare_window.exe
+//              must not load it).
 #include <windows.h>
 
 #include <cstring>
+
+#ifdef BARE_WINDOW_WITH_TCL
+#include <tcl.h>
+#endif
 
 namespace {
 
@@ -21,12 +29,19 @@ LRESULT CALLBACK procedure(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+#ifdef BARE_WINDOW_WITH_TCL
+    Tcl_Interp* interp = nullptr;
+    if (std::strstr(commandLine, "--tcl") != nullptr) Tcl_FindExecutable(nullptr);
+#endif
     if (std::strstr(commandLine, "--console") != nullptr) {
         AllocConsole();
         HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         SetStdHandle(STD_OUTPUT_HANDLE, console);
         SetStdHandle(STD_ERROR_HANDLE, console);
     }
+#ifdef BARE_WINDOW_WITH_TCL
+    if (std::strstr(commandLine, "--tcl") != nullptr) interp = Tcl_CreateInterp();
+#endif
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -47,5 +62,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+#ifdef BARE_WINDOW_WITH_TCL
+    if (interp != nullptr) Tcl_DeleteInterp(interp);
+#endif
     return static_cast<int>(message.wParam);
 }
