@@ -29,10 +29,6 @@ LRESULT CALLBACK procedure(HWND window, UINT code, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-#ifdef BARE_WINDOW_WITH_TCL
-    Tcl_Interp* interp = nullptr;
-    if (std::strstr(commandLine, "--tcl") != nullptr) Tcl_FindExecutable(nullptr);
-#endif
     if (std::strstr(commandLine, "--console") != nullptr) {
         AllocConsole();
         HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -40,7 +36,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         SetStdHandle(STD_ERROR_HANDLE, console);
     }
 #ifdef BARE_WINDOW_WITH_TCL
-    if (std::strstr(commandLine, "--tcl") != nullptr) interp = Tcl_CreateInterp();
+    Tcl_Interp* interp = nullptr;
+    if (std::strstr(commandLine, "--tcl") != nullptr) {
+        Tcl_FindExecutable(nullptr);
+        interp = Tcl_CreateInterp();
+    }
 #endif
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
