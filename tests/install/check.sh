@@ -1,0 +1,204 @@
+#!/bin/bash
+# Checks of the installed and packaged programs, one case per run:
+#   tree       cmake --install into a fresh prefix: the exact file list, the
+#              library's soname, the desktop entry, the shipped script
+#   program    the installed vesk2b, started through its bin/ link under Xvfb,
+#              finds and runs the script beside the real file
+#   consumers  a program outside the tree builds against the installed
+#              kestrum with find_package and with pkg-config, and runs;
+#              tclsh8.6 loads it with `package require kestrum`
+#   deb        CPack's .deb and .tar.gz: contents and declared dependencies
+#   zip        CPack's Windows .zip unpacked into an empty folder: contents,
+#              vesk2b.exe starts under Wine and runs its script, and a program
+#              cross-built against the zip's import library runs under Wine
+# Usage: check.sh CASE BUILD_DIR SOURCE_DIR WORK_DIR
+# Environment: VESK_LIBDIR, VESK_CONFIG (lower-case build type); for zip the
+# Wine environment of tests/win32/wine_env.sh.
+set -euo pipefail
+case_name=$1 build=$2 source=$3 work=$4
+prefix=$work/prefix
+libdir=${VESK_LIBDIR:-lib}
+config=${VESK_CONFIG:-relwithdebinfo}
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+
+# Every file and link under a folder, links with their targets.
+listing() {
+    (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort)
+}
+
+same_listing() {  # what, actual, expected
+    if [ "$2" != "$3" ]; then
+        diff <(echo "$3") <(echo "$2") >&2 || true
+        fail "$1: the files differ from the expected list (< expected, > found)"
+    fi
+}
+
+linux_files() {
+    local icons="" size
+    for size in 16 32 48 128 256; do icons+="share/icons/hicolor/${size}x${size}/apps/vesk2b.png"$'\n'; done
+    sort <<EOF_LIST
+bin/vesk2b -> ../libexec/vesk2b/vesk2b
+include/kestrum/kestrum.h
+include/kestrum/kestrum_scope.h
+$libdir/cmake/kestrum/kestrumConfig.cmake
+$libdir/cmake/kestrum/kestrumConfigVersion.cmake
+$libdir/cmake/kestrum/kestrumTargets-$config.cmake
+$libdir/cmake/kestrum/kestrumTargets.cmake
+$libdir/libkestrum.so -> libkestrum.so.1
+$libdir/libkestrum.so.1 -> libkestrum.so.1.0.0
+$libdir/libkestrum.so.1.0.0
+$libdir/pkgconfig/kestrum.pc
+lib/tcltk/kestrum1.0.0/pkgIndex.tcl
+libexec/vesk2b/default/vesk.tcl
+libexec/vesk2b/vesk2b
+share/applications/vesk2b.desktop
+${icons}share/icons/hicolor/scalable/apps/vesk2b.svg
+EOF_LIST
+}
+
+# A script that reports where it runs from and what it is handed, and closes
+# the window at once. Its report goes to standard output, or with "record" to
+# record.txt beside it (a Windows program has no standard output to read).
+write_probe_script() {
+    local channel=stdout
+    if [ "${2:-}" = record ]; then
+        channel='$::record'
+        echo 'set record [open [file join [file dirname [info script]] record.txt] w]' >"$1"
+    else
+        : >"$1"
+    fi
+    cat >>"$1" <<EOF_TCL
+namespace eval ::config {}
+namespace eval ::vesk {}
+proc ::vesk::filedialog {mode files} { puts $channel "\$mode: [lindex \$files 0]" }
+proc ::config::save {} { puts $channel saved; flush $channel }
+puts $channel "script: [info script]"
+EOF_TCL
+    if [ "${2:-}" = record ]; then
+        # The shipped kestrum.dll loads into the program's interpreter.
+        echo 'load [file join [file dirname [info script]] .. kestrum.dll] Kestrum' >>"$1"
+        echo 'puts $record "loaded: [lindex [info loaded] 0 1]"' >>"$1"
+    fi
+    echo '::screen::destroywnd $parentwindow' >>"$1"
+}
+
+case $case_name in
+tree)
+    rm -rf "$work"
+    mkdir -p "$work"
+    cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "cmake --install"; }
+    same_listing "installed prefix" "$(listing "$prefix")" "$(linux_files)"
+    objdump -p "$prefix/$libdir/libkestrum.so.1.0.0" | grep -Eq 'SONAME +libkestrum\.so\.1$' || fail "libkestrum's soname is not libkestrum.so.1"
+    desktop-file-validate "$prefix/share/applications/vesk2b.desktop" || fail "desktop entry"
+    cmp "$source/default/vesk.tcl" "$prefix/libexec/vesk2b/default/vesk.tcl" || fail "installed script"
+    file -L "$prefix/share/icons/hicolor/48x48/apps/vesk2b.png" | grep -q 'PNG image data, 48 x 48' || fail "48x48 icon"
+    echo "install tree: passed"
+    ;;
+program)
+    [ -d "$prefix" ] || fail "no installed prefix (case tree)"
+    program_dir=$(realpath "$prefix/libexec/vesk2b")
+    write_probe_script "$program_dir/default/vesk.tcl"
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null; rm -f "$display_file"; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    [ -s "$display_file" ] || fail "Xvfb did not start"
+    mkdir -p "$work/elsewhere"
+    status=0
+    out=$(cd "$work/elsewhere" && DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1 \
+          timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
+    expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
+    [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
+    [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
+    echo "installed program: passed"
+    ;;
+consumers)
+    [ -d "$prefix" ] || fail "no installed prefix (case tree)"
+    rm -rf "$work/consumer-cmake" "$work/consumer-pc"
+    cmake -S "$source/tests/install/consumer" -B "$work/consumer-cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+        >"$work/consumer.log" 2>&1 && cmake --build "$work/consumer-cmake" >>"$work/consumer.log" 2>&1 \
+        || { cat "$work/consumer.log" >&2; fail "building with find_package(kestrum)"; }
+    "$work/consumer-cmake/consumer" | grep -x "kestrum consumer: ok, 3 runs" || fail "find_package consumer"
+
+    export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
+    mkdir -p "$work/consumer-pc"
+    # shellcheck disable=SC2046
+    g++ -std=c++17 -o "$work/consumer-pc/consumer" "$source/tests/install/consumer/main.cpp" \
+        $(pkg-config --cflags --libs kestrum) || fail "building with pkg-config"
+    LD_LIBRARY_PATH="$(pkg-config --variable=libdir kestrum)" "$work/consumer-pc/consumer" \
+        | grep -x "kestrum consumer: ok, 3 runs" || fail "pkg-config consumer"
+
+    loaded=$(echo 'puts [package require kestrum]; puts [join [lindex [info loaded] 0] \n]' \
+             | TCLLIBPATH="$prefix/lib/tcltk" tclsh8.6)
+    [ "$(echo "$loaded" | sed -n 1p)" = "1.0.0" ] || fail "package require kestrum gave: $loaded"
+    [ "$(echo "$loaded" | sed -n 3p)" = Kestrum ] || fail "tclsh loaded: $loaded"
+    [ "$(realpath "$(echo "$loaded" | sed -n 2p)")" = "$(realpath "$prefix/$libdir/libkestrum.so.1.0.0")" ] \
+        || fail "tclsh loaded: $loaded"
+    echo "installed kestrum consumers: passed"
+    ;;
+deb)
+    rm -rf "$work"
+    mkdir -p "$work"
+    cpack --config "$build/CPackConfig.cmake" -G "DEB;TGZ" -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
+    deb=$(ls "$work"/vesk2b_*.deb)
+    tgz=$(ls "$work"/vesk2b-*.tar.gz)
+    expected=$(linux_files | sed 's|^|usr/|')
+    found=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
+    same_listing "$deb" "$found" "$expected"
+    found=$(tar -tzvf "$tgz" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +[^\/]*\//, ""); print }' | sort)
+    same_listing "$tgz" "$found" "$(linux_files)"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for needed in libc6 libgtk-3-0 libglib2.0-0 libtcl8.6; do
+        echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed: $depends"
+    done
+    [ "$(dpkg-deb -f "$deb" Package)" = vesk2b ] || fail "package name"
+    echo "Depends: $depends"
+    echo "packages: passed"
+    ;;
+zip)
+    rm -rf "$work"
+    mkdir -p "$work/unpacked"
+    cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
+    (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-win32.zip)
+    app=$(ls -d "$work"/unpacked/vesk2b-*-win32)
+    expected=$(sort <<'EOF_LIST'
+README.txt
+default/vesk.tcl
+include/kestrum/kestrum.h
+include/kestrum/kestrum_scope.h
+kestrum.dll
+lib/cmake/kestrum/kestrumConfig.cmake
+lib/cmake/kestrum/kestrumConfigVersion.cmake
+lib/cmake/kestrum/kestrumTargets-release.cmake
+lib/cmake/kestrum/kestrumTargets.cmake
+lib/libkestrum.dll.a
+tcl86.dll
+vesk2b.exe
+EOF_LIST
+)
+    same_listing "unpacked zip" "$(listing "$app")" "$expected"
+    cmp "$source/default/vesk.tcl" "$app/default/vesk.tcl" || fail "shipped script"
+
+    source "$source/tests/win32/wine_env.sh"
+    win32_env_use
+    # The shipped demo would wait for its user: a probe runs in its place.
+    write_probe_script "$app/default/vesk.tcl" record
+    status=0
+    (cd "$app" && timeout 90 wine "$app/vesk2b.exe" "a b.txt" </dev/null >"$work/wine.log" 2>&1) || status=$?
+    [ "$status" -eq 0 ] || fail "vesk2b.exe exit code $status: $(cat "$work/wine.log")"
+    expected=$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")
+    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
+        || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
+
+    i686-w64-mingw32-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
+        "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
+    (cd "$app" && timeout 60 wine "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
+        || fail "the cross-built kestrum caller under Wine"
+    echo "windows zip: passed"
+    ;;
+*)
+    fail "unknown case $case_name"
+    ;;
+esac
