@@ -37,8 +37,7 @@ if(VESK_PLATFORM STREQUAL "gtk")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vesk2b maintainers <vesk2b@localhost>")
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Desktop program scripted in Tcl, and the kestrum timer library\n vesk2b gives a Tcl script one window, menus with shortcuts, file dialogs,\n window geometry, titles and a clock; its behaviour is default/vesk.tcl\n beside the program (a small file-list viewer). kestrum is a shared library\n of named wall-clock timers for native code, with a CMake package, a\n pkg-config file and a Tcl package index.")
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "vesk2b gives a Tcl script one window, menus with shortcuts, file dialogs, window geometry, titles and a clock; its behaviour is default/vesk.tcl beside the program, a small file-list viewer. kestrum is a shared library of named wall-clock timers for native code, with a CMake package, a pkg-config file and a Tcl package index.")
   # GTK and the C library from the program's own links; Tcl is linked in,
   # but its encoding tables come from Debian's libtcl8.6.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
