@@ -18,6 +18,7 @@ if(VESK_PLATFORM STREQUAL "gtk")
 
   # Desktop entry and icons in the hicolor theme: the drawn SVG, and PNGs
   # rendered from it for menus that want bitmaps.
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/script-interface.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/platform/gtk/vesk2b.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/icons/vesk2b.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   find_program(VESK_RSVG_CONVERT rsvg-convert REQUIRED)
@@ -50,6 +51,7 @@ elseif(VESK_PLATFORM STREQUAL "win32")
   install(FILES ${VESK_TCL_WIN32_ROOT}/bin/tcl86.dll DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/default/vesk.tcl DESTINATION default)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/README-windows.txt DESTINATION . RENAME README.txt)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/script-interface.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
 endif()

@@ -53,6 +53,7 @@ lib/tcltk/kestrum1.0.0/pkgIndex.tcl
 libexec/vesk2b/default/vesk.tcl
 libexec/vesk2b/vesk2b
 share/applications/vesk2b.desktop
+share/doc/vesk2b/script-interface.md
 ${icons}share/icons/hicolor/scalable/apps/vesk2b.svg
 EOF_LIST
 }
@@ -174,6 +175,7 @@ lib/cmake/kestrum/kestrumConfigVersion.cmake
 lib/cmake/kestrum/kestrumTargets-release.cmake
 lib/cmake/kestrum/kestrumTargets.cmake
 lib/libkestrum.dll.a
+script-interface.md
 tcl86.dll
 vesk2b.exe
 EOF_LIST
