@@ -127,8 +127,8 @@ void updateClientSize(Window& window) {
 // stays between what the window's contents need and the screen (and within
 // what GDK can make a native window of).
 void limitInnerSize(const Window& window, int& width, int& height) {
-    GtkRequisition minimum{};
-    gtk_widget_get_preferred_size(window.box, &minimum, nullptr);
+    GtkRequisition minimum{};  // the whole window's, so with a title bar that GTK draws
+    gtk_widget_get_preferred_size(window.top, &minimum, nullptr);
     GdkDisplay* display = gtk_widget_get_display(window.top);
     GdkRectangle screen{0, 0, 0, 0};
     for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
@@ -178,8 +178,13 @@ void readFrame(Window& window) {
     if (extents.width < gdk_window_get_width(gdkWindow) || extents.height < gdk_window_get_height(gdkWindow)) return;
     window.frame = {extents.x, extents.y, extents.x + extents.width, extents.y + extents.height};
     window.frameKnown = true;
-    window.decorationWidth = extents.width - gdk_window_get_width(gdkWindow);
-    window.decorationHeight = extents.height - gdk_window_get_height(gdkWindow);
+    // Against the size GTK is asked for: on Wayland GTK draws the title bar
+    // and the shadows itself, outside that size but inside its own window.
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
+    window.decorationWidth = extents.width - width;
+    window.decorationHeight = extents.height - height;
 }
 
 gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
