@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <gdk/gdkwayland.h>
+
 #include "platform/gtk/gtk_internal.h"
 
 namespace platform {
@@ -166,6 +168,10 @@ void onClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
         g_idle_add_full(G_PRIORITY_HIGH_IDLE, reportAllocatedSize, data, nullptr);
     }
 }
+
+// A Wayland client cannot place its window, nor learn where it is: its
+// position is 0 0, as GDK reports it once the window is shown.
+bool onWayland(const Window& window) { return GDK_IS_WAYLAND_DISPLAY(gtk_widget_get_display(window.top)); }
 
 // Read when GTK has heard from the server that the window changed: only then
 // has a window manager finished framing it (read earlier, its frame can still
@@ -467,7 +473,7 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
     int y = 0;
     int width = 0;
     int height = 0;
-    gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
+    if (!onWayland(*window)) gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
     gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
     rect = {x, y, x + width + window->decorationWidth, y + height + window->decorationHeight};
     return true;
@@ -508,6 +514,7 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
         gdk_display_flush(gdk_window_get_display(gdkWindow));
     }
     Rect after = before;
+    if (onWayland(*window)) move = false;
     if (move) {
         after.right += x - after.left;
         after.bottom += y - after.top;
