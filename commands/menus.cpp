@@ -100,6 +100,10 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
         return TCL_ERROR;
     }
 
+    // Finished: no longer the menu under construction. Installing it can
+    // change the client area and so run the resize script, which may build
+    // the next bar; that one must not take this one for a leftover.
+    buildingMenu = 0;
     const platform::WindowHandle window = host::mainWindow();
     const platform::MenuHandle oldBar = platform::getMenu(window);
     if (platform::setMenu(window, menu)) {
@@ -108,7 +112,6 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
         // No window to take it (the body destroyed it): nothing owns the menu.
         platform::destroyMenu(menu);
     }
-    buildingMenu = 0;
     return TCL_OK;
 }
 

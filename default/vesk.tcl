@@ -389,12 +389,14 @@ proc ::config::save {} {
 # ---------------------------------------------------------------- start
 
 ::demo::loadconfig
-::demo::buildmenu
+# The saved place first: installing the first bar changes the client area,
+# and the resize script that runs for it records the window's place.
 if {[llength $::demo::bounds] == 4} {
     ::screen::setbounds $::parentwindow $::demo::bounds
     ::demo::say "bounds restored: $::demo::bounds"
 } elseif {![catch {::screen::getbounds $::parentwindow} ::demo::bounds]} {
     # the system's choice stands
 }
+::demo::buildmenu
 ::demo::updatetitle
 ::demo::say "ready: language $::demo::language"

@@ -199,9 +199,12 @@ TEST_F(Translation, AMessageBoxThatRunsACommandWhileItIsUp) {
     startWith("rename ::locale::translate {}");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Old {lappend ::ran old}}").code, TCL_OK);
     headless::onMessageBox([](const headless::MessageBoxRecord&) { command(40000); });
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu New {lappend ::ran new}; ::menu::menu Other x}").code, TCL_OK);
+    const auto built = eval("::menu::createmenu {::menu::menu New {lappend ::ran new}; ::menu::menu Other x}");
+    ASSERT_EQ(built.code, TCL_OK);
     // The first box comes before New stores its action, the second after.
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"old", "new"}));
+    // The actions left the interrupted item's result alone: the failed translation's message.
+    EXPECT_EQ(built.result, "invalid command name \"::locale::translate\"");
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"New", "Other"}));
 }
 

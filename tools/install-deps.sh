@@ -19,6 +19,8 @@ packages=(
   # check, unpacking the Windows .zip, running the script
   # reference's example runner
   librsvg2-bin desktop-file-utils unzip python3
+  # conformance suite: a window manager that draws frames, a Wayland compositor
+  openbox weston
 )
 
 missing=()

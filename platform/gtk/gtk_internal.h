@@ -36,6 +36,9 @@ void deliver(WindowHandle window, std::uint32_t code, WParam wParam, LParam lPar
 // Set by translateAccelerator while a key event is being handled, so that the
 // key is then not also given to GTK's own key handling.
 void noteKeyTranslated();
+// The window's bar was installed, replaced or taken away: as Windows does
+// inside SetMenu, tell the window procedure the client size that follows.
+void menuBarChanged(WindowHandle window);
 
 // keys.cpp
 // The virtual-key code of a key event, independent of the layout's shift

@@ -257,10 +257,13 @@ bool setMenu(WindowHandle window, MenuHandle handle) {
         menu = find(handle);
         gtk_box_pack_start(slot, menu->shell, FALSE, FALSE, 0);
         gtk_box_reorder_child(slot, menu->shell, 0);
-        gtk_widget_show(menu->shell);
+        // An empty bar takes no room, as on Windows.
+        gtk_widget_set_visible(menu->shell, !menu->items.empty());
         menu->window = window;
         bars[window] = handle;
     }
+    // Last: the resize script may run in here and rebuild or destroy anything.
+    gtk::menuBarChanged(window);
     return true;
 }
 
@@ -303,6 +306,7 @@ bool insertMenuItem(MenuHandle handle, std::uint32_t position, bool byPosition, 
     if (menu->filled) {
         inserted->widget = makeItemWidget(handle, *inserted);
         gtk_menu_shell_insert(GTK_MENU_SHELL(menu->shell), inserted->widget, static_cast<gint>(index));
+        if (menu->window != 0) gtk_widget_show(menu->shell);
     }
     return true;
 }

@@ -6,10 +6,13 @@
 // inside GTK's own layout or menu code, where the script must not run.
 //
 // The client area is the area under the menu bar, as on Windows.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <gdk/gdkwayland.h>
 
 #include "platform/gtk/gtk_internal.h"
 
@@ -25,15 +28,23 @@ struct Window {
     GtkWidget* client = nullptr;
     WindowProcedure procedure = nullptr;
     WindowHandle parent = 0;       // dialog child: its frame; dialog frame: its owner
-    // Client size: the one the window has or is about to have (after
-    // setWindowPos), and the one the last size message told.
-    int clientWidth = -1;
-    int clientHeight = -1;
+    // The area inside the window manager's frame (the bar and the client
+    // area) and the client area: the sizes the window has or is about to
+    // have (after setWindowPos or a new bar); and the client size that the
+    // last size message told.
+    int innerWidth = 0;
+    int innerHeight = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
     int reportedWidth = -1;
     int reportedHeight = -1;
     bool sizeIdleQueued = false;
     Rect frame{};                  // outer frame, screen coordinates
     bool frameKnown = false;
+    // What the window manager's frame (or GTK's own, on Wayland) adds to the
+    // inner size, as last read from the server together with the frame.
+    int decorationWidth = 0;
+    int decorationHeight = 0;
     bool iconified = false;
     bool destroying = false;
 };
@@ -53,6 +64,9 @@ bool keyHandledByDefault = false;    // defWindowProc acted on the key
 std::set<guint16> keysDown;          // for the previous-state bit of key messages
 
 constexpr std::uint32_t kSwpNoMove = 0x0002;
+constexpr int kDefaultWidth = 640;   // CW_USEDEFAULT: GTK has no default size of its own
+constexpr int kDefaultHeight = 480;
+constexpr int kLargestNativeWindow = 32767;  // GDK's limit for a native window
 constexpr WParam kSizeRestored = 0;
 constexpr WParam kSizeMinimized = 1;
 constexpr WParam kSizeMaximized = 2;
@@ -87,6 +101,51 @@ void reportSize(WindowHandle handle, int width, int height) {
     window->procedure(handle, kWmSize, kind, sizeParam(width, height));
 }
 
+// What the menu bar takes of the inner height: nothing without a bar or for
+// an empty one, which is not shown (a Windows menu bar without items takes
+// no room either).
+int barHeight(const Window& window) {
+    int height = 0;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(window.box));
+    for (GList* item = children; item != nullptr; item = item->next) {
+        GtkWidget* child = GTK_WIDGET(item->data);
+        if (child == window.client || !gtk_widget_get_visible(child)) continue;
+        GtkRequisition natural{};
+        gtk_widget_get_preferred_size(child, nullptr, &natural);
+        height += natural.height;
+    }
+    g_list_free(children);
+    return height;
+}
+
+// The client size that follows from the inner size and the bar.
+void updateClientSize(Window& window) {
+    window.clientWidth = window.innerWidth;
+    window.clientHeight = window.innerHeight > barHeight(window) ? window.innerHeight - barHeight(window) : 0;
+}
+
+// Windows keeps a top-level window between its smallest size and the screen
+// plus its frame, quietly, whatever size it is asked for. Here the inner size
+// stays between what the window's contents need and the screen (and within
+// what GDK can make a native window of).
+void limitInnerSize(const Window& window, int& width, int& height) {
+    GtkRequisition minimum{};  // the whole window's, so with a title bar that GTK draws
+    gtk_widget_get_preferred_size(window.top, &minimum, nullptr);
+    GdkDisplay* display = gtk_widget_get_display(window.top);
+    GdkRectangle screen{0, 0, 0, 0};
+    for (int i = 0; i < gdk_display_get_n_monitors(display); ++i) {
+        GdkRectangle monitor{};
+        gdk_monitor_get_geometry(gdk_display_get_monitor(display, i), &monitor);
+        gdk_rectangle_union(&screen, &monitor, &screen);
+    }
+    const auto limit = [](int& value, int smallest, int screenExtent) {
+        int largest = screenExtent > 0 && screenExtent < kLargestNativeWindow ? screenExtent : kLargestNativeWindow;
+        value = std::clamp(value, std::clamp(smallest, 1, largest), largest);
+    };
+    limit(width, minimum.width, screen.width);
+    limit(height, minimum.height, screen.height);
+}
+
 gboolean reportAllocatedSize(gpointer data) {
     WindowHandle handle = handleOf(data);
     if (Window* window = find(handle); window != nullptr) {
@@ -101,6 +160,8 @@ void onClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
     if (window == nullptr) return;
     window->clientWidth = allocation->width;
     window->clientHeight = allocation->height;
+    window->innerWidth = allocation->width;
+    window->innerHeight = allocation->height + barHeight(*window);
     // The script may resize or destroy the window: not from inside GTK's layout.
     if (!window->sizeIdleQueued && (allocation->width != window->reportedWidth || allocation->height != window->reportedHeight)) {
         window->sizeIdleQueued = true;
@@ -108,13 +169,28 @@ void onClientAllocated(GtkWidget*, GdkRectangle* allocation, gpointer data) {
     }
 }
 
+// A Wayland client cannot place its window, nor learn where it is: its
+// position is 0 0, as GDK reports it once the window is shown.
+bool onWayland(const Window& window) { return GDK_IS_WAYLAND_DISPLAY(gtk_widget_get_display(window.top)); }
+
+// Read when GTK has heard from the server that the window changed: only then
+// has a window manager finished framing it (read earlier, its frame can still
+// be a 1x1 window of its own).
 void readFrame(Window& window) {
     GdkWindow* gdkWindow = gtk_widget_get_window(window.top);
     if (gdkWindow == nullptr) return;
     GdkRectangle extents{};
     gdk_window_get_frame_extents(gdkWindow, &extents);
+    if (extents.width < gdk_window_get_width(gdkWindow) || extents.height < gdk_window_get_height(gdkWindow)) return;
     window.frame = {extents.x, extents.y, extents.x + extents.width, extents.y + extents.height};
     window.frameKnown = true;
+    // Against the size GTK is asked for: on Wayland GTK draws the title bar
+    // and the shadows itself, outside that size but inside its own window.
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
+    window.decorationWidth = extents.width - width;
+    window.decorationHeight = extents.height - height;
 }
 
 gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
@@ -254,6 +330,13 @@ void deliver(WindowHandle handle, std::uint32_t code, WParam wParam, LParam lPar
 
 void noteKeyTranslated() { keyTranslated = true; }
 
+void menuBarChanged(WindowHandle handle) {
+    Window* window = find(handle);
+    if (window == nullptr || window->kind != Kind::main) return;
+    updateClientSize(*window);
+    if (!window->iconified) reportSize(handle, window->clientWidth, window->clientHeight);
+}
+
 }  // namespace gtk
 
 void registerWindowClass(const WindowClass& windowClass) {
@@ -287,11 +370,12 @@ WindowHandle createWindow(const WindowCreation& creation) {
     gtk_container_add(GTK_CONTAINER(window.top), window.box);
     gtk_widget_show(window.client);
     gtk_widget_show(window.box);
-    // CW_USEDEFAULT: the window manager places the window; GTK has no
-    // default size of its own for an empty window, so pick one.
-    int width = creation.width == kCwUseDefault ? 640 : creation.width;
-    int height = creation.width == kCwUseDefault ? 480 : creation.height;
-    gtk_window_set_default_size(GTK_WINDOW(window.top), width > 0 ? width : 1, height > 0 ? height : 1);
+    // CW_USEDEFAULT: the window manager places the window.
+    int width = creation.width == kCwUseDefault ? kDefaultWidth : creation.width;
+    int height = creation.width == kCwUseDefault ? kDefaultHeight : creation.height;
+    window.innerWidth = width > 0 ? width : 1;
+    window.innerHeight = height > 0 ? height : 1;
+    gtk_window_set_default_size(GTK_WINDOW(window.top), window.innerWidth, window.innerHeight);
     if (creation.x != kCwUseDefault) gtk_window_move(GTK_WINDOW(window.top), creation.x, creation.y);
 
     gpointer data = GINT_TO_POINTER(handle);
@@ -304,6 +388,11 @@ WindowHandle createWindow(const WindowCreation& creation) {
     g_signal_connect(window.top, "key-release-event", G_CALLBACK(onKeyRelease), data);
     g_signal_connect(window.client, "size-allocate", G_CALLBACK(onClientAllocated), data);
     g_signal_connect(window.client, "draw", G_CALLBACK(onDrawClient), nullptr);
+    // As on Windows, the new window hears of its size before creation
+    // returns: this is the size message that the host skips, so the first
+    // size change made by the script is told like every later one.
+    updateClientSize(window);
+    reportSize(handle, window.clientWidth, window.clientHeight);
     return handle;
 }
 
@@ -364,18 +453,7 @@ bool getClientRect(WindowHandle handle, Rect& rect) {
         rect = {0, 0, 0, 0};
         return true;
     }
-    int width = window->clientWidth;
-    int height = window->clientHeight;
-    if (width < 0) {  // not laid out yet: the size the window asks for, less its bar
-        gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
-        GtkRequisition bar{};
-        GList* children = gtk_container_get_children(GTK_CONTAINER(window->box));
-        for (GList* item = children; item != nullptr; item = item->next)
-            if (item->data != window->client) gtk_widget_get_preferred_size(GTK_WIDGET(item->data), nullptr, &bar);
-        g_list_free(children);
-        height = height > bar.height ? height - bar.height : 0;
-    }
-    rect = {0, 0, width, height};
+    rect = {0, 0, window->clientWidth, window->clientHeight};
     return true;
 }
 
@@ -386,7 +464,6 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
         window = find(window->parent);
         if (window == nullptr) return false;
     }
-    if (!window->frameKnown && gtk_widget_get_mapped(window->top)) readFrame(*window);
     if (window->frameKnown) {
         rect = window->frame;
         return true;
@@ -396,9 +473,9 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
     int y = 0;
     int width = 0;
     int height = 0;
-    gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
+    if (!onWayland(*window)) gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
     gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
-    rect = {x, y, x + width, y + height};
+    rect = {x, y, x + width + window->decorationWidth, y + height + window->decorationHeight};
     return true;
 }
 
@@ -415,16 +492,15 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     getWindowRect(handle, before);
     window = find(handle);
     // The frame of the window manager is not ours to size: take it off.
-    int decorationWidth = 0;
-    int decorationHeight = 0;
-    if (gdkWindow != nullptr && window->frameKnown) {
-        decorationWidth = (window->frame.right - window->frame.left) - gdk_window_get_width(gdkWindow);
-        decorationHeight = (window->frame.bottom - window->frame.top) - gdk_window_get_height(gdkWindow);
-    }
+    const int decorationWidth = window->decorationWidth;
+    const int decorationHeight = window->decorationHeight;
     int innerWidth = width - decorationWidth;
     int innerHeight = height - decorationHeight;
-    if (innerWidth < 1) innerWidth = 1;
-    if (innerHeight < 1) innerHeight = 1;
+    if (size) {
+        limitInnerSize(*window, innerWidth, innerHeight);
+        width = innerWidth + decorationWidth;
+        height = innerHeight + decorationHeight;
+    }
     if (move) gtk_window_move(top, x, y);
     if (size) gtk_window_resize(top, innerWidth, innerHeight);
     // Send the request now, so that the server (and the next query) has it.
@@ -438,6 +514,7 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
         gdk_display_flush(gdk_window_get_display(gdkWindow));
     }
     Rect after = before;
+    if (onWayland(*window)) move = false;
     if (move) {
         after.right += x - after.left;
         after.bottom += y - after.top;
@@ -453,18 +530,11 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     // Windows sends the size message inside SetWindowPos; so does this
     // platform, with the client size the window is going to have. The
     // allocation that follows later with the same size is not told again.
-    if (size && window->kind == Kind::main && !window->iconified) {
-        int nonClientWidth = 0;
-        int nonClientHeight = 0;
-        if (window->clientWidth >= 0) {
-            nonClientWidth = gtk_widget_get_allocated_width(window->top) - window->clientWidth;
-            nonClientHeight = gtk_widget_get_allocated_height(window->top) - window->clientHeight;
-        }
-        int clientWidth = innerWidth - nonClientWidth;
-        int clientHeight = innerHeight - nonClientHeight;
-        window->clientWidth = clientWidth > 0 ? clientWidth : 0;
-        window->clientHeight = clientHeight > 0 ? clientHeight : 0;
-        reportSize(handle, window->clientWidth, window->clientHeight);
+    if (size && window->kind == Kind::main) {
+        window->innerWidth = innerWidth;
+        window->innerHeight = innerHeight;
+        updateClientSize(*window);
+        if (!window->iconified) reportSize(handle, window->clientWidth, window->clientHeight);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 // message queue kept in memory, with every call recorded.
 #include "platform/headless/headless.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,7 +51,7 @@ struct State {
     int echoFd = -1;
     std::uint32_t lastError = 0;
     std::map<std::uint32_t, std::string> errorTexts;
-    std::uint32_t tickCount = 0;
+    std::optional<std::uint32_t> tickCount;  // unset: the real clock
 
     bool recording = true;
     std::vector<std::string> calls;
@@ -122,9 +123,13 @@ Window* find(platform::WindowHandle handle) {
     return it == state().windows.end() ? nullptr : &it->second;
 }
 
-platform::Rect clientOf(const platform::Rect& frame) {
+// The frame less its borders, its caption and, for a bar with items, the bar.
+platform::Rect clientOf(const Window& window) {
+    const platform::Rect& frame = window.frame;
+    const auto bar = state().menus.find(window.menu);
+    const int barHeight = bar != state().menus.end() && !bar->second.empty() ? kMenuBar : 0;
     const std::int64_t width = static_cast<std::int64_t>(frame.right) - frame.left - 2 * kBorder;
-    const std::int64_t height = static_cast<std::int64_t>(frame.bottom) - frame.top - kCaption - kBorder;
+    const std::int64_t height = static_cast<std::int64_t>(frame.bottom) - frame.top - kCaption - kBorder - barHeight;
     return {0, 0, static_cast<std::int32_t>(std::clamp<std::int64_t>(width, 0, INT32_MAX)),
             static_cast<std::int32_t>(std::clamp<std::int64_t>(height, 0, INT32_MAX))};
 }
@@ -241,7 +246,7 @@ void resizeWindow(platform::WindowHandle handle, int width, int height) {
     if (w == nullptr) return;
     w->frame.right = w->frame.left + width;
     w->frame.bottom = w->frame.top + height;
-    sendMessage({handle, platform::kWmSize, 0, sizeParam(clientOf(w->frame))});
+    sendMessage({handle, platform::kWmSize, 0, sizeParam(clientOf(*w))});
 }
 
 void postMessage(const platform::Message& message) { state().queue.push_back({message, nullptr, std::nullopt}); }
@@ -370,7 +375,12 @@ bool errorText(std::uint32_t code, char* text, std::size_t size) {
     return true;
 }
 
-std::uint32_t tickCount() { return state().tickCount; }
+std::uint32_t tickCount() {
+    if (state().tickCount) return *state().tickCount;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
+}
 
 void messageBox(const char* text, const char* caption, std::uint32_t style) {
     record("MessageBoxA", 0, text, caption, headless::hex(style));
@@ -405,7 +415,7 @@ WindowHandle createWindow(const WindowCreation& creation) {
     } else {
         window.frame = {creation.x, creation.y, creation.x + creation.width, creation.y + creation.height};
     }
-    const Rect client = headless::clientOf(window.frame);
+    const Rect client = headless::clientOf(window);
     const WindowHandle handle = headless::newWindow(std::move(window));
     // As Win32, the new window hears of its size before creation returns.
     headless::sendMessage({handle, kWmSize, 0, headless::sizeParam(client)});
@@ -450,7 +460,7 @@ bool getClientRect(WindowHandle window, Rect& rect) {
         state().lastError = headless::kErrorInvalidWindowHandle;
         return false;
     }
-    rect = headless::clientOf(w->frame);
+    rect = headless::clientOf(*w);
     return true;
 }
 
@@ -473,7 +483,7 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
         state().lastError = headless::kErrorInvalidWindowHandle;
         return false;
     }
-    const Rect before = headless::clientOf(w->frame);
+    const Rect before = headless::clientOf(*w);
     std::int32_t currentWidth = w->frame.right - w->frame.left;
     std::int32_t currentHeight = w->frame.bottom - w->frame.top;
     if ((flags & 0x0002) == 0) {  // SWP_NOMOVE
@@ -483,10 +493,14 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
     if ((flags & kSwpNoSize) == 0) {
         currentWidth = std::max(width, 0);
         currentHeight = std::max(height, 0);
+        if (w->parent == 0) {  // as Windows, quietly, for a top-level window
+            currentWidth = std::clamp(currentWidth, headless::kMinTrackWidth, headless::kScreenWidth + 2 * headless::kBorder);
+            currentHeight = std::clamp(currentHeight, headless::kMinTrackHeight, headless::kScreenHeight + 2 * headless::kBorder);
+        }
     }
     w->frame.right = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.left) + currentWidth);
     w->frame.bottom = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.top) + currentHeight);
-    const Rect after = headless::clientOf(w->frame);
+    const Rect after = headless::clientOf(*w);
     // Win32 sends the size message inside SetWindowPos when the client size changes.
     if (after.right != before.right || after.bottom != before.bottom) {
         headless::sendMessage({window, kWmSize, 0, headless::sizeParam(after)});
@@ -602,7 +616,11 @@ bool setMenu(WindowHandle window, MenuHandle menu) {
         return false;
     }
     if (menu != 0 && headless::badMenu(menu)) return false;
+    const Rect before = headless::clientOf(*w);
     w->menu = menu;
+    const Rect after = headless::clientOf(*w);
+    // Win32 sends the size message inside SetMenu when the bar changes the client area.
+    if (after.bottom != before.bottom) headless::sendMessage({window, kWmSize, 0, headless::sizeParam(after)});
     return true;
 }
 

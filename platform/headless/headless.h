@@ -27,7 +27,7 @@ void clearConsoleOutput();
 void echoConsoleTo(int fd);                                // also copy console bytes to fd; -1: don't
 void setLastError(std::uint32_t code);
 void setErrorText(std::uint32_t code, std::optional<std::string> text);  // nullopt: no text for code
-void setTickCount(std::uint32_t milliseconds);
+void setTickCount(std::uint32_t milliseconds);             // until then, the real clock
 
 // Every call, one line each: "Name(value, value, ...)".
 const std::vector<std::string>& calls();
@@ -59,6 +59,14 @@ std::optional<WindowState> window(platform::WindowHandle handle);
 // Frame decorations: the client area is the frame less these.
 inline constexpr int kBorder = 8;
 inline constexpr int kCaption = 31;
+// A menu bar with items takes one line of the frame; an empty bar takes none.
+inline constexpr int kMenuBar = 20;
+// Windows keeps a top-level window's frame between the smallest that has room
+// for its caption and the screen plus its borders, whatever size it is given.
+inline constexpr int kScreenWidth = 1600;
+inline constexpr int kScreenHeight = 1200;
+inline constexpr int kMinTrackWidth = 116;
+inline constexpr int kMinTrackHeight = 27;
 // Where a window created with default position and size goes.
 inline constexpr platform::Rect kDefaultFrame{26, 26, 26 + 640 + 2 * kBorder, 26 + 480 + kCaption + kBorder};
 // Resizes as the user would: the window gets the size message at once.

@@ -137,19 +137,6 @@ expect_clean_exit() {
     expect_equal "$(count_record 'save')" 1 "::config::save calls"
 }
 
-case_command_line() {
-    prepare command_line "$here/scripts/command_line.tcl"
-    local names=("two words.txt" 'C:\some dir\x$[y]{z}.tcl' 'q"uote' 'trailing\' "" "plain")
-    start "${names[@]}"
-    expect_clean_exit
-    local expected="loaded"$'\n'"filedialog|open|1|${names[0]}"
-    for name in "${names[@]:1}"; do
-        expected+=$'\n'"filedialog|merge|1|$name"
-    done
-    expected+=$'\n'"save"
-    expect_equal "$(cat "$app/default/record.txt")" "$expected" "calls into the script"
-}
-
 case_shortcuts() {
     prepare shortcuts "$here/scripts/shortcuts.tcl"
     start
@@ -297,14 +284,14 @@ case_demo() {
 case "${1:-}" in
     setup) win32_env_start ;;
     cleanup) win32_env_stop ;;
-    command_line | shortcuts | open_dialog | bounds | script_error | demo)
+    shortcuts | open_dialog | bounds | script_error | demo)
         : "${VESK_WIN32_BIN:?}" "${VESK_SOURCE_DIR:?}"
         win32_env_use
         "case_$1"
         echo "win32 e2e $1: passed"
         ;;
     *)
-        echo "usage: $0 setup|cleanup|command_line|shortcuts|open_dialog|bounds|script_error|demo" >&2
+        echo "usage: $0 setup|cleanup|shortcuts|open_dialog|bounds|script_error|demo" >&2
         exit 2
         ;;
 esac
