@@ -22,10 +22,26 @@ namespace {
 
 Profiler* profilerTable[chainCount];
 std::int64_t startCounter;
-// Records found recently, by the address of the name passed in.  A hit is
-// confirmed by comparing the bytes, so it finds the same record as the hash
-// would; callers mostly pass the same literal again and again.
-Profiler* recentLookups[64];
+
+// Names looked up recently, in slots chosen by the address of the name
+// passed in: callers mostly pass the same literal again and again.  A slot
+// holds the record with the first bytes of its name, zero padded, and masks
+// that keep the bytes up to the name's NUL, so that a hit is confirmed by a
+// few word compares against the bytes now at that address.  Equal bytes
+// mean equal hashes, and each hash has one record, so a confirmed hit is
+// exactly the record that the hash lookup would return.
+using Word = std::uintptr_t;
+constexpr unsigned prefixBytes = 16;
+constexpr unsigned prefixWords = prefixBytes / sizeof(Word);
+constexpr unsigned slotBits = 6;
+constexpr Word pageSize = 4096;
+
+struct RecentLookup {
+    Profiler* record;          // null while the slot is empty
+    Word prefix[prefixWords];  // the name's first bytes, zero after its NUL
+    Word mask[prefixWords];    // all-ones bytes up to and including the NUL
+};
+RecentLookup recentLookups[1u << slotBits];
 
 // Serial multiply chain over the bytes; no separate length pass.
 inline std::uint32_t hashName(const char* name) {
@@ -73,17 +89,63 @@ inline bool sameBytes(const char* a, const char* b) {
     }
 }
 
-// Equal bytes mean equal hashes, and each hash has one record, so a
-// confirmed hit is exactly the record that the hash lookup would return.
-inline Profiler* lookup(const char* name) {
-    auto address = reinterpret_cast<std::uintptr_t>(name);
-    Profiler*& recent = recentLookups[(address * 0x9E3779B97F4A7C15u) >> 58];
-    Profiler* p = recent;
-    if (__builtin_expect(p != nullptr && sameBytes(name, p->name), 1))
-        return p;
-    p = lookupByHash(name);
-    recent = p;
+inline RecentLookup& recentSlot(const char* name) {
+    // Fibonacci hashing of the address: the high bits of the product.
+    constexpr Word golden = sizeof(Word) == 8 ? static_cast<Word>(0x9E3779B97F4A7C15u) : 0x9E3779B9u;
+    auto address = reinterpret_cast<Word>(name);
+    return recentLookups[(address * golden) >> (8 * sizeof(Word) - slotBits)];
+}
+
+// Fills a slot from a record's own name copy, read only up to its NUL.
+void remember(RecentLookup& slot, Profiler* record) {
+    unsigned char bytes[prefixBytes] = {};
+    unsigned char keep[prefixBytes] = {};
+    const char* name = record->name;
+    for (unsigned i = 0; i < prefixBytes; ++i) {
+        bytes[i] = static_cast<unsigned char>(name[i]);
+        keep[i] = 0xFF;
+        if (name[i] == 0)
+            break;
+    }
+    std::memcpy(slot.prefix, bytes, sizeof bytes);
+    std::memcpy(slot.mask, keep, sizeof keep);
+    slot.record = record;
+}
+
+// True when `name` holds the slot's name.  The words are read whole, so they
+// may take in bytes past the caller's NUL; the masks drop those bytes, and
+// the reads stay inside the page of the name's first byte, which cannot
+// fault.  Names near the end of a page are confirmed byte by byte.
+[[gnu::no_sanitize_address]] inline bool holdsName(const RecentLookup& slot, const char* name) {
+    if (__builtin_expect((reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes, 0))
+        return slot.record != nullptr && sameBytes(name, slot.record->name);
+    Word differ = 0;
+    for (unsigned i = 0; i < prefixWords; ++i) {
+        Word word;
+        std::memcpy(&word, name + i * sizeof(Word), sizeof word);
+        differ |= (word ^ slot.prefix[i]) & slot.mask[i];
+    }
+    if (differ != 0 || slot.record == nullptr)
+        return false;
+    // A longer name matched its first prefixBytes, none of them NUL, so the
+    // caller's name goes on too: compare the rest.
+    if (__builtin_expect(reinterpret_cast<const unsigned char*>(slot.prefix)[prefixBytes - 1] != 0, 0))
+        return sameBytes(name + prefixBytes, slot.record->name + prefixBytes);
+    return true;
+}
+
+// The lookup when the slot of the name's address holds another name.
+[[gnu::noinline]] Profiler* lookupAndRemember(const char* name, RecentLookup& slot) {
+    Profiler* p = lookupByHash(name);
+    remember(slot, p);
     return p;
+}
+
+inline Profiler* lookup(const char* name) {
+    RecentLookup& slot = recentSlot(name);
+    if (__builtin_expect(holdsName(slot, name), 1))
+        return slot.record;
+    return lookupAndRemember(name, slot);
 }
 
 inline void closePeriod(Profiler* p) {
@@ -121,8 +183,8 @@ void resetRegistryForTest() {
         }
     }
     startCounter = 0;
-    for (Profiler*& recent : recentLookups)
-        recent = nullptr;
+    for (RecentLookup& recent : recentLookups)
+        recent = RecentLookup{};
 }
 #endif
 
