@@ -25,11 +25,12 @@ std::int64_t startCounter;
 
 // Names looked up recently, in slots chosen by the address of the name
 // passed in: callers mostly pass the same literal again and again.  A slot
-// holds the record with the first bytes of its name, zero padded, and masks
-// that keep the bytes up to the name's NUL, so that a hit is confirmed by a
-// few word compares against the bytes now at that address.  Equal bytes
-// mean equal hashes, and each hash has one record, so a confirmed hit is
-// exactly the record that the hash lookup would return.
+// holds the record last found through it, and for a name that fits in
+// prefixBytes also the name's bytes, zero padded, with masks that keep the
+// bytes up to its NUL, so that a hit is confirmed by a few word compares
+// against the bytes now at that address.  Equal bytes mean equal hashes, and
+// each hash has one record, so a confirmed hit is exactly the record that
+// the hash lookup would return.
 using Word = std::uintptr_t;
 constexpr unsigned prefixBytes = 16;
 constexpr unsigned prefixWords = prefixBytes / sizeof(Word);
@@ -37,7 +38,8 @@ constexpr unsigned slotBits = 6;
 constexpr Word pageSize = 4096;
 
 struct RecentLookup {
-    Profiler* record;          // null while the slot is empty
+    Profiler* fitting;         // the record if its name fits the prefix, else null
+    Profiler* record;          // the record; null while the slot is empty
     Word prefix[prefixWords];  // the name's first bytes, zero after its NUL
     Word mask[prefixWords];    // all-ones bytes up to and including the NUL
 };
@@ -101,51 +103,104 @@ void remember(RecentLookup& slot, Profiler* record) {
     unsigned char bytes[prefixBytes] = {};
     unsigned char keep[prefixBytes] = {};
     const char* name = record->name;
+    slot.fitting = nullptr;
     for (unsigned i = 0; i < prefixBytes; ++i) {
         bytes[i] = static_cast<unsigned char>(name[i]);
         keep[i] = 0xFF;
-        if (name[i] == 0)
+        if (name[i] == 0) {
+            slot.fitting = record;
             break;
+        }
     }
     std::memcpy(slot.prefix, bytes, sizeof bytes);
     std::memcpy(slot.mask, keep, sizeof keep);
     slot.record = record;
 }
 
-// True when `name` holds the slot's name.  The words are read whole, so they
-// may take in bytes past the caller's NUL; the masks drop those bytes, and
-// the reads stay inside the page of the name's first byte, which cannot
-// fault.  Names near the end of a page are confirmed byte by byte.
-[[gnu::no_sanitize_address]] inline bool holdsName(const RecentLookup& slot, const char* name) {
+// The slot's record when `name` holds its name, proven by word compares;
+// null when they cannot tell.  The words are read whole, so they may take
+// in bytes past the caller's NUL: the masks drop those bytes, and the reads
+// stay inside the page of the name's first byte, so they cannot fault.
+[[gnu::no_sanitize_address]] inline Profiler* quickMatch(const RecentLookup& slot, const char* name) {
     if (__builtin_expect((reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes, 0))
-        return slot.record != nullptr && sameBytes(name, slot.record->name);
+        return nullptr;
     Word differ = 0;
     for (unsigned i = 0; i < prefixWords; ++i) {
         Word word;
         std::memcpy(&word, name + i * sizeof(Word), sizeof word);
         differ |= (word ^ slot.prefix[i]) & slot.mask[i];
     }
-    if (differ != 0 || slot.record == nullptr)
-        return false;
-    // A longer name matched its first prefixBytes, none of them NUL, so the
-    // caller's name goes on too: compare the rest.
-    if (__builtin_expect(reinterpret_cast<const unsigned char*>(slot.prefix)[prefixBytes - 1] != 0, 0))
-        return sameBytes(name + prefixBytes, slot.record->name + prefixBytes);
-    return true;
+    return differ == 0 ? slot.fitting : nullptr;
 }
 
-// The lookup when the slot of the name's address holds another name.
-[[gnu::noinline]] Profiler* lookupAndRemember(const char* name, RecentLookup& slot) {
-    Profiler* p = lookupByHash(name);
+// The lookup when quickMatch could not confirm the slot: a name near the end
+// of a page or longer than the prefix is compared byte by byte; any other
+// name goes to the hash table and takes over the slot.
+[[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup& slot) {
+    Profiler* p = slot.record;
+    if (p != nullptr && sameBytes(name, p->name))
+        return p;
+    p = lookupByHash(name);
     remember(slot, p);
     return p;
 }
 
 inline Profiler* lookup(const char* name) {
     RecentLookup& slot = recentSlot(name);
-    if (__builtin_expect(holdsName(slot, name), 1))
-        return slot.record;
-    return lookupAndRemember(name, slot);
+    if (Profiler* p = quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+        return p;
+    return carefulLookup(name, slot);
+}
+
+// Start and stop of a found record.  The rare paths (a name missing from its
+// slot, a warning) are separate functions reached by tail calls, so the
+// common path of an export needs no stack frame.
+
+inline Profiler* startFound(Profiler* p) {
+    p->startSequence = ++startCounter;
+    // Last, so the lookup and bookkeeping stay outside the measured interval.
+    p->startStamp = readStamp();
+    return p;
+}
+
+[[gnu::noinline, gnu::cold]] Profiler* restartWithWarning(Profiler* p, const char* name) {
+    std::printf("warning in profiler_start: profiler \"%s\" already started", name);
+    return startFound(p);
+}
+
+inline Profiler* start(Profiler* p, const char* name) {
+    if (__builtin_expect(p->startStamp != notRunning, 0))
+        return restartWithWarning(p, name);
+    return startFound(p);
+}
+
+[[gnu::noinline, gnu::cold]] Profiler* warnNotRunning(Profiler* p, const char* name) {
+    std::printf("warning in profiler_stop: profiler \"%s\" not running", name);
+    return p;
+}
+
+inline Profiler* stop(Profiler* p, const char* name) {
+    // Right after the lookup: the lookup is inside the interval, and the
+    // calibration's inner overhead accounts for it.
+    std::int64_t now = readStamp();
+    if (__builtin_expect(p->startStamp == notRunning, 0))
+        return warnNotRunning(p, name);
+    // Two's-complement wrap is the intended arithmetic on the 64-bit fields.
+    p->accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(p->accumulated) +
+                                               (static_cast<std::uint64_t>(now) -
+                                                static_cast<std::uint64_t>(p->startStamp)));
+    p->runCount += 1;
+    p->nestedStarts += startCounter - p->startSequence;
+    p->startStamp = notRunning;
+    return p;
+}
+
+[[gnu::noinline]] Profiler* startAfterMiss(const char* name, RecentLookup& slot) {
+    return start(carefulLookup(name, slot), name);
+}
+
+[[gnu::noinline]] Profiler* stopAfterMiss(const char* name, RecentLookup& slot) {
+    return stop(carefulLookup(name, slot), name);
 }
 
 inline void closePeriod(Profiler* p) {
@@ -191,7 +246,6 @@ void resetRegistryForTest() {
 } // namespace kestrum
 
 using kestrum::lookup;
-using kestrum::notRunning;
 
 extern "C" {
 
@@ -200,32 +254,17 @@ KESTRUM_API Profiler* KESTRUM_FASTCALL GetProfiler(const char* name) {
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Start(const char* name) {
-    Profiler* p = lookup(name);
-    if (p->startStamp != notRunning)
-        std::printf("warning in profiler_start: profiler \"%s\" already started", name);
-    p->startSequence = ++kestrum::startCounter;
-    // Last, so the lookup and bookkeeping stay outside the measured interval.
-    p->startStamp = kestrum::readStamp();
-    return p;
+    kestrum::RecentLookup& slot = kestrum::recentSlot(name);
+    if (Profiler* p = kestrum::quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+        return kestrum::start(p, name);
+    return kestrum::startAfterMiss(name, slot);
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Stop(const char* name) {
-    Profiler* p = lookup(name);
-    // Right after the lookup: the lookup is inside the interval, and the
-    // calibration's inner overhead accounts for it.
-    std::int64_t now = kestrum::readStamp();
-    if (p->startStamp == notRunning) {
-        std::printf("warning in profiler_stop: profiler \"%s\" not running", name);
-        return p;
-    }
-    // Two's-complement wrap is the intended arithmetic on the 64-bit fields.
-    p->accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(p->accumulated) +
-                                               (static_cast<std::uint64_t>(now) -
-                                                static_cast<std::uint64_t>(p->startStamp)));
-    p->runCount += 1;
-    p->nestedStarts += kestrum::startCounter - p->startSequence;
-    p->startStamp = notRunning;
-    return p;
+    kestrum::RecentLookup& slot = kestrum::recentSlot(name);
+    if (Profiler* p = kestrum::quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+        return kestrum::stop(p, name);
+    return kestrum::stopAfterMiss(name, slot);
 }
 
 KESTRUM_API Profiler* Profiler_Reinit(const char* name) {
