@@ -37,7 +37,7 @@ constexpr unsigned prefixWords = prefixBytes / sizeof(Word);
 constexpr unsigned slotBits = 6;
 constexpr Word pageSize = 4096;
 
-struct RecentLookup {
+struct alignas(64) RecentLookup {
     Profiler* fitting;         // the record if its name fits the prefix, else null
     Profiler* record;          // the record; null while the slot is empty
     Word prefix[prefixWords];  // the name's first bytes, zero after its NUL
