@@ -117,12 +117,16 @@ void remember(RecentLookup& slot, Profiler* record) {
     slot.record = record;
 }
 
+inline bool nearPageEnd(const char* name) {
+    return (reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes;
+}
+
 // The slot's record when `name` holds its name, proven by word compares;
 // null when they cannot tell.  The words are read whole, so they may take
 // in bytes past the caller's NUL: the masks drop those bytes, and the reads
 // stay inside the page of the name's first byte, so they cannot fault.
 [[gnu::no_sanitize_address]] inline Profiler* quickMatch(const RecentLookup& slot, const char* name) {
-    if (__builtin_expect((reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes, 0))
+    if (__builtin_expect(nearPageEnd(name), 0))
         return nullptr;
     Word differ = 0;
     for (unsigned i = 0; i < prefixWords; ++i) {
@@ -138,7 +142,8 @@ void remember(RecentLookup& slot, Profiler* record) {
 // name goes to the hash table and takes over the slot.
 [[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup& slot) {
     Profiler* p = slot.record;
-    if (p != nullptr && sameBytes(name, p->name))
+    bool undecided = slot.fitting == nullptr || nearPageEnd(name);
+    if (p != nullptr && undecided && sameBytes(name, p->name))
         return p;
     p = lookupByHash(name);
     remember(slot, p);
