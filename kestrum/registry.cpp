@@ -23,18 +23,22 @@ namespace {
 Profiler* profilerTable[chainCount];
 std::int64_t startCounter;
 
-// Names looked up recently, in slots chosen by the address of the name
-// passed in: callers mostly pass the same literal again and again.  A slot
-// holds the record last found through it, and for a name that fits in
-// prefixBytes also the name's bytes, zero padded, with masks that keep the
-// bytes up to its NUL, so that a hit is confirmed by a few word compares
-// against the bytes now at that address.  Equal bytes mean equal hashes, and
-// each hash has one record, so a confirmed hit is exactly the record that
-// the hash lookup would return.
+// Names looked up recently, in sets of two slots chosen by the address of
+// the name passed in: callers mostly pass the same literal again and again.
+// Slot 0 of a set holds the name found last through the set, slot 1 the one
+// before, so that two names taking turns in one buffer, or two busy names
+// whose addresses share a set, are both still found without hashing.
+//
+// A slot holds its record, and for a name that fits in prefixBytes also the
+// name's bytes, zero padded, with masks that keep the bytes up to its NUL,
+// so that a hit is confirmed by a few word compares against the bytes now
+// at that address.  Equal bytes mean equal hashes, and each hash has one
+// record, so a confirmed hit is exactly the record that the hash lookup
+// would return.
 using Word = std::uintptr_t;
 constexpr unsigned prefixBytes = 16;
 constexpr unsigned prefixWords = prefixBytes / sizeof(Word);
-constexpr unsigned slotBits = 6;
+constexpr unsigned setBits = 6;
 constexpr Word pageSize = 4096;
 
 struct alignas(64) RecentLookup {
@@ -43,7 +47,7 @@ struct alignas(64) RecentLookup {
     Word prefix[prefixWords];  // the name's first bytes, zero after its NUL
     Word mask[prefixWords];    // all-ones bytes up to and including the NUL
 };
-RecentLookup recentLookups[1u << slotBits];
+RecentLookup recentLookups[1u << setBits][2];
 
 // Serial multiply chain over the bytes; no separate length pass.
 inline std::uint32_t hashName(const char* name) {
@@ -91,11 +95,11 @@ inline bool sameBytes(const char* a, const char* b) {
     }
 }
 
-inline RecentLookup& recentSlot(const char* name) {
+inline RecentLookup* recentSet(const char* name) {
     // Fibonacci hashing of the address: the high bits of the product.
     constexpr Word golden = sizeof(Word) == 8 ? static_cast<Word>(0x9E3779B97F4A7C15u) : 0x9E3779B9u;
     auto address = reinterpret_cast<Word>(name);
-    return recentLookups[(address * golden) >> (8 * sizeof(Word) - slotBits)];
+    return recentLookups[(address * golden) >> (8 * sizeof(Word) - setBits)];
 }
 
 // Fills a slot from a record's own name copy, read only up to its NUL.
@@ -137,28 +141,38 @@ inline bool nearPageEnd(const char* name) {
     return differ == 0 ? slot.fitting : nullptr;
 }
 
-// The lookup when quickMatch could not confirm the slot: a name near the end
-// of a page or longer than the prefix is compared byte by byte; any other
-// name goes to the hash table and takes over the slot.
-[[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup& slot) {
+// The slot's record if it holds `name`, confirmed by word compares or, for
+// a name longer than the prefix or near the end of a page, byte by byte.
+Profiler* confirm(const RecentLookup& slot, const char* name) {
+    if (Profiler* p = quickMatch(slot, name))
+        return p;
     Profiler* p = slot.record;
     bool undecided = slot.fitting == nullptr || nearPageEnd(name);
-    if (p != nullptr && undecided && sameBytes(name, p->name))
-        return p;
-    p = lookupByHash(name);
-    remember(slot, p);
+    return p != nullptr && undecided && sameBytes(name, p->name) ? p : nullptr;
+}
+
+// The lookup when the quick match of slot 0 failed: either slot may still
+// confirm the name; otherwise the hash table finds it, and it takes slot 0,
+// whose name moves to slot 1.
+[[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup* set) {
+    for (int slot = 0; slot < 2; ++slot)
+        if (Profiler* p = confirm(set[slot], name))
+            return p;
+    Profiler* p = lookupByHash(name);
+    set[1] = set[0];
+    remember(set[0], p);
     return p;
 }
 
 inline Profiler* lookup(const char* name) {
-    RecentLookup& slot = recentSlot(name);
-    if (Profiler* p = quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+    RecentLookup* set = recentSet(name);
+    if (Profiler* p = quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
         return p;
-    return carefulLookup(name, slot);
+    return carefulLookup(name, set);
 }
 
-// Start and stop of a found record.  The rare paths (a name missing from its
-// slot, a warning) are separate functions reached by tail calls, so the
+// Start and stop of a found record.  The rare paths (a name missing from
+// slot 0 of its set, a warning) are separate functions reached by tail calls, so the
 // common path of an export needs no stack frame.
 
 inline Profiler* startFound(Profiler* p) {
@@ -200,12 +214,12 @@ inline Profiler* stop(Profiler* p, const char* name) {
     return p;
 }
 
-[[gnu::noinline]] Profiler* startAfterMiss(const char* name, RecentLookup& slot) {
-    return start(carefulLookup(name, slot), name);
+[[gnu::noinline]] Profiler* startAfterMiss(const char* name, RecentLookup* set) {
+    return start(carefulLookup(name, set), name);
 }
 
-[[gnu::noinline]] Profiler* stopAfterMiss(const char* name, RecentLookup& slot) {
-    return stop(carefulLookup(name, slot), name);
+[[gnu::noinline]] Profiler* stopAfterMiss(const char* name, RecentLookup* set) {
+    return stop(carefulLookup(name, set), name);
 }
 
 inline void closePeriod(Profiler* p) {
@@ -243,8 +257,8 @@ void resetRegistryForTest() {
         }
     }
     startCounter = 0;
-    for (RecentLookup& recent : recentLookups)
-        recent = RecentLookup{};
+    for (auto& set : recentLookups)
+        set[0] = set[1] = RecentLookup{};
 }
 #endif
 
@@ -259,17 +273,17 @@ KESTRUM_API Profiler* KESTRUM_FASTCALL GetProfiler(const char* name) {
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Start(const char* name) {
-    kestrum::RecentLookup& slot = kestrum::recentSlot(name);
-    if (Profiler* p = kestrum::quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+    kestrum::RecentLookup* set = kestrum::recentSet(name);
+    if (Profiler* p = kestrum::quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
         return kestrum::start(p, name);
-    return kestrum::startAfterMiss(name, slot);
+    return kestrum::startAfterMiss(name, set);
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Stop(const char* name) {
-    kestrum::RecentLookup& slot = kestrum::recentSlot(name);
-    if (Profiler* p = kestrum::quickMatch(slot, name); __builtin_expect(p != nullptr, 1))
+    kestrum::RecentLookup* set = kestrum::recentSet(name);
+    if (Profiler* p = kestrum::quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
         return kestrum::stop(p, name);
-    return kestrum::stopAfterMiss(name, slot);
+    return kestrum::stopAfterMiss(name, set);
 }
 
 KESTRUM_API Profiler* Profiler_Reinit(const char* name) {
