@@ -1,9 +1,10 @@
 // The registry of named timers: hash table, lookup-or-create, start, stop,
 // reinit, and the library's load entry points.
 //
-// Owns profilerTable and startCounter.  Plain reads and writes only: callers
-// serialise their calls.  Records and name copies come from malloc and are
-// never freed, so every record pointer stays valid for the process.
+// Owns profilerTable, startCounter and recentLookups.  Plain reads and writes
+// only: callers serialise their calls.  Records and name copies come from
+// malloc and are never freed, so every record pointer stays valid for the
+// process.
 
 #include <cstdio>
 #include <cstdlib>
