@@ -173,8 +173,8 @@ inline Profiler* lookup(const char* name) {
 }
 
 // Start and stop of a found record.  The rare paths (a name missing from
-// slot 0 of its set, a warning) are separate functions reached by tail calls, so the
-// common path of an export needs no stack frame.
+// slot 0 of its set, a warning) are separate functions reached by tail
+// calls, so the common path of an export needs no stack frame.
 
 inline Profiler* startFound(Profiler* p) {
     p->startSequence = ++startCounter;
