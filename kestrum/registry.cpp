@@ -98,7 +98,8 @@ inline bool sameBytes(const char* a, const char* b) {
 
 inline RecentLookup* recentSet(const char* name) {
     // Fibonacci hashing of the address: the high bits of the product.
-    constexpr Word golden = sizeof(Word) == 8 ? static_cast<Word>(0x9E3779B97F4A7C15u) : 0x9E3779B9u;
+    constexpr Word golden =
+        sizeof(Word) == 8 ? static_cast<Word>(0x9E3779B97F4A7C15u) : 0x9E3779B9u;
     auto address = reinterpret_cast<Word>(name);
     return recentLookups[(address * golden) >> (8 * sizeof(Word) - setBits)];
 }
@@ -130,7 +131,8 @@ inline bool nearPageEnd(const char* name) {
 // null when they cannot tell.  The words are read whole, so they may take
 // in bytes past the caller's NUL: the masks drop those bytes, and the reads
 // stay inside the page of the name's first byte, so they cannot fault.
-[[gnu::no_sanitize_address]] inline Profiler* quickMatch(const RecentLookup& slot, const char* name) {
+[[gnu::no_sanitize_address]] inline Profiler* quickMatch(const RecentLookup& slot,
+                                                         const char* name) {
     if (__builtin_expect(nearPageEnd(name), 0))
         return nullptr;
     Word differ = 0;
