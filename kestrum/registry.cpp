@@ -6,6 +6,7 @@
 // malloc and are never freed, so every record pointer stays valid for the
 // process.
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,22 +105,26 @@ inline RecentLookup* recentSet(const char* name) {
     return recentLookups[(address * golden) >> (8 * sizeof(Word) - setBits)];
 }
 
-// Fills a slot from a record's own name copy, read only up to its NUL.
+// Fills a slot from a record's own name copy, read only up to its NUL.  The
+// words are put together in registers, in the bytes' memory order.
 void remember(RecentLookup& slot, Profiler* record) {
-    unsigned char bytes[prefixBytes] = {};
-    unsigned char keep[prefixBytes] = {};
     const char* name = record->name;
-    slot.fitting = nullptr;
-    for (unsigned i = 0; i < prefixBytes; ++i) {
-        bytes[i] = static_cast<unsigned char>(name[i]);
-        keep[i] = 0xFF;
-        if (name[i] == 0) {
-            slot.fitting = record;
-            break;
+    bool ended = false;
+    for (unsigned i = 0; i < prefixWords; ++i) {
+        Word word = 0;
+        Word keep = 0;
+        for (unsigned j = 0; j < sizeof(Word) && !ended; ++j) {
+            constexpr bool little = std::endian::native == std::endian::little;
+            unsigned shift = 8 * (little ? j : sizeof(Word) - 1 - j);
+            auto byte = static_cast<unsigned char>(name[i * sizeof(Word) + j]);
+            word |= static_cast<Word>(byte) << shift;
+            keep |= static_cast<Word>(0xFF) << shift;
+            ended = byte == 0;
         }
+        slot.prefix[i] = word;
+        slot.mask[i] = keep;
     }
-    std::memcpy(slot.prefix, bytes, sizeof bytes);
-    std::memcpy(slot.mask, keep, sizeof keep);
+    slot.fitting = ended ? record : nullptr;
     slot.record = record;
 }
 
@@ -144,23 +149,24 @@ inline bool nearPageEnd(const char* name) {
     return differ == 0 ? slot.fitting : nullptr;
 }
 
-// The slot's record if it holds `name`, confirmed by word compares or, for
-// a name longer than the prefix or near the end of a page, byte by byte.
-Profiler* confirm(const RecentLookup& slot, const char* name) {
-    if (Profiler* p = quickMatch(slot, name))
-        return p;
+// The slot's record if it holds `name` but quickMatch cannot tell: a name
+// longer than the prefix or near the end of a page, compared byte by byte.
+Profiler* slowMatch(const RecentLookup& slot, const char* name) {
     Profiler* p = slot.record;
     bool undecided = slot.fitting == nullptr || nearPageEnd(name);
     return p != nullptr && undecided && sameBytes(name, p->name) ? p : nullptr;
 }
 
 // The lookup when the quick match of slot 0 failed: either slot may still
-// confirm the name; otherwise the hash table finds it, and it takes slot 0,
+// hold the name; otherwise the hash table finds it, and it takes slot 0,
 // whose name moves to slot 1.
 [[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup* set) {
-    for (int slot = 0; slot < 2; ++slot)
-        if (Profiler* p = confirm(set[slot], name))
-            return p;
+    if (Profiler* p = slowMatch(set[0], name))
+        return p;
+    if (Profiler* p = quickMatch(set[1], name))
+        return p;
+    if (Profiler* p = slowMatch(set[1], name))
+        return p;
     Profiler* p = lookupByHash(name);
     set[1] = set[0];
     remember(set[0], p);
