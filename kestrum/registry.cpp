@@ -105,31 +105,41 @@ inline RecentLookup* recentSet(const char* name) {
     return recentLookups[(address * golden) >> (8 * sizeof(Word) - setBits)];
 }
 
-// Fills a slot from a record's own name copy, read only up to its NUL.  The
-// words are put together in registers, in the bytes' memory order.
-void remember(RecentLookup& slot, Profiler* record) {
-    const char* name = record->name;
-    bool ended = false;
-    for (unsigned i = 0; i < prefixWords; ++i) {
-        Word word = 0;
-        Word keep = 0;
-        for (unsigned j = 0; j < sizeof(Word) && !ended; ++j) {
-            constexpr bool little = std::endian::native == std::endian::little;
-            unsigned shift = 8 * (little ? j : sizeof(Word) - 1 - j);
-            auto byte = static_cast<unsigned char>(name[i * sizeof(Word) + j]);
-            word |= static_cast<Word>(byte) << shift;
-            keep |= static_cast<Word>(0xFF) << shift;
-            ended = byte == 0;
-        }
-        slot.prefix[i] = word;
-        slot.mask[i] = keep;
-    }
-    slot.fitting = ended ? record : nullptr;
-    slot.record = record;
-}
-
 inline bool nearPageEnd(const char* name) {
     return (reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes;
+}
+
+// The first `count` bytes of a word, in memory order.
+inline Word leadingBytes(std::size_t count) {
+    if (count >= sizeof(Word))
+        return ~Word{0};
+    if constexpr (std::endian::native == std::endian::little)
+        return (Word{1} << (8 * count)) - 1;
+    else
+        return ~(~Word{0} >> (8 * count));
+}
+
+// Fills a slot from a record's own name copy.  The masks follow from the
+// name's length; the words are read whole as in quickMatch, within the page
+// of the name's first byte, or byte by byte near the end of a page.
+[[gnu::no_sanitize_address]] void remember(RecentLookup& slot, Profiler* record) {
+    const char* name = record->name;
+    std::size_t size = std::strlen(name) + 1;
+    std::size_t kept = size < prefixBytes ? size : prefixBytes;
+    bool whole = !nearPageEnd(name);
+    for (unsigned i = 0; i < prefixWords; ++i) {
+        std::size_t first = i * sizeof(Word);
+        std::size_t count = kept <= first ? 0 : kept - first;
+        Word word = 0;
+        if (whole)
+            std::memcpy(&word, name + first, sizeof word);
+        else
+            std::memcpy(&word, name + first, count < sizeof(Word) ? count : sizeof(Word));
+        slot.mask[i] = leadingBytes(count);
+        slot.prefix[i] = word & slot.mask[i];
+    }
+    slot.fitting = size <= prefixBytes ? record : nullptr;
+    slot.record = record;
 }
 
 // The slot's record when `name` holds its name, proven by word compares;
