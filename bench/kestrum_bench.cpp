@@ -1,11 +1,16 @@
-// Cost of kestrum's start/stop pair, called through libkestrum.so's exports
-// as any caller would, next to
+// Cost of kestrum's start/stop pair, called through the shared library's
+// exports as any caller would (libkestrum.so, or kestrum.dll's fastcall
+// exports in the 32-bit Windows build), next to
 //   - the floor: two bare time-stamp reads, and
 //   - what one would write by hand: unordered_map<std::string, ...> with
 //     std::chrono::steady_clock,
-// for a 12-character name with 1, 100 and 1000 live timers; then the
-// calibration's overheads and how much of an empty timed region survives the
-// correction.
+// for a 12-character name with 1, 100 and 1000 live timers, and for a buffer
+// that is reused with other names; then the calibration's overheads and how
+// much of an empty timed region survives the correction.
+//
+// The machine may be busy: pairs are timed in short batches, each batch of
+// kestrum right after a batch of the floor, so a ratio compares figures
+// taken under the same load; every figure is the median over the batches.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -26,8 +31,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr double fixedTicksPerSecond = 500000000.0;
-constexpr long pairsPerTrial = 2000000;
-constexpr int trials = 9;
+// Short batches: on a busy machine most of them run without being
+// preempted, and the median over them is the cost of an undisturbed run.
+constexpr int pairsPerBatch = 500;
+constexpr int batches = 2001;
 
 volatile std::uint64_t sink;
 
@@ -39,19 +46,53 @@ inline std::uint64_t bareStamp() {
 #endif
 }
 
-// Median over trials of ns per iteration of `body`.
+double tscPerNs = 1.0;
+
+// ns per iteration of `body` over one batch.
 template <typename Body>
 double nsPerIteration(Body body) {
-    std::vector<double> samples;
-    for (int t = 0; t < trials; ++t) {
-        auto begin = Clock::now();
-        for (long i = 0; i < pairsPerTrial; ++i)
-            body();
-        std::chrono::duration<double, std::nano> elapsed = Clock::now() - begin;
-        samples.push_back(elapsed.count() / pairsPerTrial);
-    }
+    std::uint64_t begin = bareStamp();
+    for (int i = 0; i < pairsPerBatch; ++i)
+        body();
+    return static_cast<double>(bareStamp() - begin) / tscPerNs / pairsPerBatch;
+}
+
+double median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];
+}
+
+void floorPair() {
+    std::uint64_t a = bareStamp();
+    std::uint64_t b = bareStamp();
+    sink = b - a;
+}
+
+// Medians over the batches: the floor, the measured body, and the body's
+// ratio to the floor of the batch just before it.
+struct Figures {
+    double floor;
+    double body;
+    double ratio;
+};
+
+template <typename Body>
+Figures againstFloor(Body body) {
+    std::vector<double> floors, bodies, ratios;
+    for (int b = 0; b < batches; ++b) {
+        floors.push_back(nsPerIteration(floorPair));
+        bodies.push_back(nsPerIteration(body));
+        ratios.push_back(bodies.back() / floors.back());
+    }
+    return {median(floors), median(bodies), median(ratios)};
+}
+
+template <typename Body>
+double medianNs(Body body) {
+    std::vector<double> samples;
+    for (int b = 0; b < batches; ++b)
+        samples.push_back(nsPerIteration(body));
+    return median(samples);
 }
 
 // The hand-written alternative.
@@ -125,17 +166,11 @@ double measureTscPerNs() {
 } // namespace
 
 int main() {
-    double tscPerNs = measureTscPerNs();
+    tscPerNs = measureTscPerNs();
     std::printf("time-stamp counter: %.3f GHz measured (reports assume 0.5 GHz)\n\n", tscPerNs);
 
-    double floor = nsPerIteration([] {
-        std::uint64_t a = bareStamp();
-        std::uint64_t b = bareStamp();
-        sink = b - a;
-    });
-
-    std::printf("ns per start/stop pair, 12-character name, median of %d x %ld pairs\n", trials,
-                pairsPerTrial);
+    std::printf("ns per start/stop pair, 12-character name, median of %d batches of %d pairs\n",
+                batches, pairsPerBatch);
     std::printf("%6s %6s %9s %9s %9s %11s %11s\n", "live", "chain", "floor", "kestrum", "map",
                 "kestrum/fl", "map/kestrum");
 
@@ -144,35 +179,36 @@ int main() {
     for (int i = 0; i < 3; ++i) {
         const char* name = names[i];
         populate(lives[i], name);
-        double kestrum = nsPerIteration([name] {
+        Figures kestrum = againstFloor([name] {
             Profiler_Start(name);
             Profiler_Stop(name);
         });
-        double map = nsPerIteration([name] {
+        double map = medianNs([name] {
             mapStart(name);
             mapStop(name);
         });
         std::printf("%6d %6d %9.2f %9.2f %9.2f %10.2fx %10.2fx\n", liveKestrum,
-                    chainPosition(GetProfiler(name)), floor, kestrum, map, kestrum / floor,
-                    map / kestrum);
+                    chainPosition(GetProfiler(name)), kestrum.floor, kestrum.body, map,
+                    kestrum.ratio, map / kestrum.body);
     }
     std::printf("(chain: records ahead of the measured one in its chain)\n");
 
-    // The lookup's slow path: two names taking turns in one buffer, so the
-    // recent-lookup slot never confirms and every call hashes and walks.
-    {
+    // A buffer reused for other names: two names taking turns, which the
+    // recent lookups hold both, and three, where each start finds the slots
+    // taken by the other two and goes through the name hash and chain walk.
+    for (int turns = 2; turns <= 3; ++turns) {
         static char buffer[16];
-        const char* turns[] = {names[2], names[1]};
         int turn = 0;
-        double missed = nsPerIteration([&] {
-            std::memcpy(buffer, turns[turn], 13);
-            turn ^= 1;
+        Figures reused = againstFloor([&] {
+            std::memcpy(buffer, names[2 - turn], 13);
+            turn = (turn + 1) % turns;
             Profiler_Start(buffer);
             Profiler_Stop(buffer);
         });
-        std::printf("%6d %6s %9.2f %9.2f %9s %10.2fx   (buffer reused: hash and chain walk each call)\n\n",
-                    liveKestrum, "-", floor, missed, "", missed / floor);
+        std::printf("%6d %6s %9.2f %9.2f %9s %10.2fx   (one buffer, %d names taking turns)\n",
+                    liveKestrum, "-", reused.floor, reused.body, "", reused.ratio, turns);
     }
+    std::printf("\n");
 
     // The first statistics request calibrates; the library prints its lines.
     std::fflush(stdout);
@@ -191,10 +227,11 @@ int main() {
     // An empty timed region, corrected by the calibration, should come out
     // near zero: the residual is what the correction leaves, as a fraction
     // of the uncorrected figure.
+    constexpr int periods = 31;
     std::vector<double> residuals;
-    for (int t = 0; t < trials; ++t) {
+    for (int t = 0; t < periods; ++t) {
         Profiler* p = Profiler_Reinit(names[2]);
-        for (long i = 0; i < pairsPerTrial / 10; ++i) {
+        for (long i = 0; i < 20000; ++i) {
             Profiler_Start(names[2]);
             Profiler_Stop(names[2]);
         }
@@ -206,7 +243,7 @@ int main() {
     std::sort(residuals.begin(), residuals.end());
     std::printf("empty region residual: %+.1f%% of uncorrected (median of %d; range %+.1f%% .. "
                 "%+.1f%%)\n",
-                100.0 * residuals[trials / 2], trials, 100.0 * residuals.front(),
+                100.0 * residuals[periods / 2], periods, 100.0 * residuals.front(),
                 100.0 * residuals.back());
     return 0;
 }

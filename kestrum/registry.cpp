@@ -1,10 +1,12 @@
 // The registry of named timers: hash table, lookup-or-create, start, stop,
 // reinit, and the library's load entry points.
 //
-// Owns profilerTable and startCounter.  Plain reads and writes only: callers
-// serialise their calls.  Records and name copies come from malloc and are
-// never freed, so every record pointer stays valid for the process.
+// Owns profilerTable, startCounter and recentLookups.  Plain reads and writes
+// only: callers serialise their calls.  Records and name copies come from
+// malloc and are never freed, so every record pointer stays valid for the
+// process.
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +24,32 @@ namespace {
 
 Profiler* profilerTable[chainCount];
 std::int64_t startCounter;
-// Records found recently, by the address of the name passed in.  A hit is
-// confirmed by comparing the bytes, so it finds the same record as the hash
-// would; callers mostly pass the same literal again and again.
-Profiler* recentLookups[64];
+
+// Names looked up recently, in sets of two slots chosen by the address of
+// the name passed in: callers mostly pass the same literal again and again.
+// Slot 0 of a set holds the name found last through the set, slot 1 the one
+// before, so that two names taking turns in one buffer, or two busy names
+// whose addresses share a set, are both still found without hashing.
+//
+// A slot holds its record, and for a name that fits in prefixBytes also the
+// name's bytes, zero padded, with masks that keep the bytes up to its NUL,
+// so that a hit is confirmed by a few word compares against the bytes now
+// at that address.  Equal bytes mean equal hashes, and each hash has one
+// record, so a confirmed hit is exactly the record that the hash lookup
+// would return.
+using Word = std::uintptr_t;
+constexpr unsigned prefixBytes = 16;
+constexpr unsigned prefixWords = prefixBytes / sizeof(Word);
+constexpr unsigned setBits = 6;
+constexpr Word pageSize = 4096;
+
+struct alignas(64) RecentLookup {
+    Profiler* fitting;         // the record if its name fits the prefix, else null
+    Profiler* record;          // the record; null while the slot is empty
+    Word prefix[prefixWords];  // the name's first bytes, zero after its NUL
+    Word mask[prefixWords];    // all-ones bytes up to and including the NUL
+};
+RecentLookup recentLookups[1u << setBits][2];
 
 // Serial multiply chain over the bytes; no separate length pass.
 inline std::uint32_t hashName(const char* name) {
@@ -73,17 +97,148 @@ inline bool sameBytes(const char* a, const char* b) {
     }
 }
 
-// Equal bytes mean equal hashes, and each hash has one record, so a
-// confirmed hit is exactly the record that the hash lookup would return.
-inline Profiler* lookup(const char* name) {
-    auto address = reinterpret_cast<std::uintptr_t>(name);
-    Profiler*& recent = recentLookups[(address * 0x9E3779B97F4A7C15u) >> 58];
-    Profiler* p = recent;
-    if (__builtin_expect(p != nullptr && sameBytes(name, p->name), 1))
+inline RecentLookup* recentSet(const char* name) {
+    // Fibonacci hashing of the address: the high bits of the product.
+    constexpr Word golden =
+        sizeof(Word) == 8 ? static_cast<Word>(0x9E3779B97F4A7C15u) : 0x9E3779B9u;
+    auto address = reinterpret_cast<Word>(name);
+    return recentLookups[(address * golden) >> (8 * sizeof(Word) - setBits)];
+}
+
+inline bool nearPageEnd(const char* name) {
+    return (reinterpret_cast<Word>(name) & (pageSize - 1)) > pageSize - prefixBytes;
+}
+
+// The first `count` bytes of a word, in memory order.
+inline Word leadingBytes(std::size_t count) {
+    if (count >= sizeof(Word))
+        return ~Word{0};
+    if constexpr (std::endian::native == std::endian::little)
+        return (Word{1} << (8 * count)) - 1;
+    else
+        return ~(~Word{0} >> (8 * count));
+}
+
+// Fills a slot from a record's own name copy.  The masks follow from the
+// name's length; the words are read whole as in quickMatch, within the page
+// of the name's first byte, or byte by byte near the end of a page.
+[[gnu::no_sanitize_address]] void remember(RecentLookup& slot, Profiler* record) {
+    const char* name = record->name;
+    std::size_t size = std::strlen(name) + 1;
+    std::size_t kept = size < prefixBytes ? size : prefixBytes;
+    bool whole = !nearPageEnd(name);
+    for (unsigned i = 0; i < prefixWords; ++i) {
+        std::size_t first = i * sizeof(Word);
+        std::size_t count = kept <= first ? 0 : kept - first;
+        Word word = 0;
+        if (whole)
+            std::memcpy(&word, name + first, sizeof word);
+        else
+            std::memcpy(&word, name + first, count < sizeof(Word) ? count : sizeof(Word));
+        slot.mask[i] = leadingBytes(count);
+        slot.prefix[i] = word & slot.mask[i];
+    }
+    slot.fitting = size <= prefixBytes ? record : nullptr;
+    slot.record = record;
+}
+
+// The slot's record when `name` holds its name, proven by word compares;
+// null when they cannot tell.  The words are read whole, so they may take
+// in bytes past the caller's NUL: the masks drop those bytes, and the reads
+// stay inside the page of the name's first byte, so they cannot fault.
+[[gnu::no_sanitize_address]] inline Profiler* quickMatch(const RecentLookup& slot,
+                                                         const char* name) {
+    if (__builtin_expect(nearPageEnd(name), 0))
+        return nullptr;
+    Word differ = 0;
+    for (unsigned i = 0; i < prefixWords; ++i) {
+        Word word;
+        std::memcpy(&word, name + i * sizeof(Word), sizeof word);
+        differ |= (word ^ slot.prefix[i]) & slot.mask[i];
+    }
+    return differ == 0 ? slot.fitting : nullptr;
+}
+
+// The slot's record if it holds `name` but quickMatch cannot tell: a name
+// longer than the prefix or near the end of a page, compared byte by byte.
+Profiler* slowMatch(const RecentLookup& slot, const char* name) {
+    Profiler* p = slot.record;
+    bool undecided = slot.fitting == nullptr || nearPageEnd(name);
+    return p != nullptr && undecided && sameBytes(name, p->name) ? p : nullptr;
+}
+
+// The lookup when the quick match of slot 0 failed: either slot may still
+// hold the name; otherwise the hash table finds it, and it takes slot 0,
+// whose name moves to slot 1.
+[[gnu::noinline]] Profiler* carefulLookup(const char* name, RecentLookup* set) {
+    if (Profiler* p = slowMatch(set[0], name))
         return p;
-    p = lookupByHash(name);
-    recent = p;
+    if (Profiler* p = quickMatch(set[1], name))
+        return p;
+    if (Profiler* p = slowMatch(set[1], name))
+        return p;
+    Profiler* p = lookupByHash(name);
+    set[1] = set[0];
+    remember(set[0], p);
     return p;
+}
+
+inline Profiler* lookup(const char* name) {
+    RecentLookup* set = recentSet(name);
+    if (Profiler* p = quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
+        return p;
+    return carefulLookup(name, set);
+}
+
+// Start and stop of a found record.  The rare paths (a name missing from
+// slot 0 of its set, a warning) are separate functions reached by tail
+// calls, so the common path of an export needs no stack frame.
+
+inline Profiler* startFound(Profiler* p) {
+    p->startSequence = ++startCounter;
+    // Last, so the lookup and bookkeeping stay outside the measured interval.
+    p->startStamp = readStamp();
+    return p;
+}
+
+[[gnu::noinline, gnu::cold]] Profiler* restartWithWarning(Profiler* p, const char* name) {
+    std::printf("warning in profiler_start: profiler \"%s\" already started", name);
+    return startFound(p);
+}
+
+inline Profiler* start(Profiler* p, const char* name) {
+    if (__builtin_expect(p->startStamp != notRunning, 0))
+        return restartWithWarning(p, name);
+    return startFound(p);
+}
+
+[[gnu::noinline, gnu::cold]] Profiler* warnNotRunning(Profiler* p, const char* name) {
+    std::printf("warning in profiler_stop: profiler \"%s\" not running", name);
+    return p;
+}
+
+inline Profiler* stop(Profiler* p, const char* name) {
+    // Right after the lookup: the lookup is inside the interval, and the
+    // calibration's inner overhead accounts for it.
+    std::int64_t now = readStamp();
+    if (__builtin_expect(p->startStamp == notRunning, 0))
+        return warnNotRunning(p, name);
+    // Two's-complement wrap is the intended arithmetic on the 64-bit fields.
+    p->accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(p->accumulated) +
+                                               (static_cast<std::uint64_t>(now) -
+                                                static_cast<std::uint64_t>(p->startStamp)));
+    p->runCount += 1;
+    p->nestedStarts += startCounter - p->startSequence;
+    p->startStamp = notRunning;
+    return p;
+}
+
+[[gnu::noinline]] Profiler* startAfterMiss(const char* name, RecentLookup* set) {
+    return start(carefulLookup(name, set), name);
+}
+
+[[gnu::noinline]] Profiler* stopAfterMiss(const char* name, RecentLookup* set) {
+    return stop(carefulLookup(name, set), name);
 }
 
 inline void closePeriod(Profiler* p) {
@@ -121,15 +276,14 @@ void resetRegistryForTest() {
         }
     }
     startCounter = 0;
-    for (Profiler*& recent : recentLookups)
-        recent = nullptr;
+    for (auto& set : recentLookups)
+        set[0] = set[1] = RecentLookup{};
 }
 #endif
 
 } // namespace kestrum
 
 using kestrum::lookup;
-using kestrum::notRunning;
 
 extern "C" {
 
@@ -138,32 +292,17 @@ KESTRUM_API Profiler* KESTRUM_FASTCALL GetProfiler(const char* name) {
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Start(const char* name) {
-    Profiler* p = lookup(name);
-    if (p->startStamp != notRunning)
-        std::printf("warning in profiler_start: profiler \"%s\" already started", name);
-    p->startSequence = ++kestrum::startCounter;
-    // Last, so the lookup and bookkeeping stay outside the measured interval.
-    p->startStamp = kestrum::readStamp();
-    return p;
+    kestrum::RecentLookup* set = kestrum::recentSet(name);
+    if (Profiler* p = kestrum::quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
+        return kestrum::start(p, name);
+    return kestrum::startAfterMiss(name, set);
 }
 
 KESTRUM_API Profiler* KESTRUM_FASTCALL Profiler_Stop(const char* name) {
-    Profiler* p = lookup(name);
-    // Right after the lookup: the lookup is inside the interval, and the
-    // calibration's inner overhead accounts for it.
-    std::int64_t now = kestrum::readStamp();
-    if (p->startStamp == notRunning) {
-        std::printf("warning in profiler_stop: profiler \"%s\" not running", name);
-        return p;
-    }
-    // Two's-complement wrap is the intended arithmetic on the 64-bit fields.
-    p->accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(p->accumulated) +
-                                               (static_cast<std::uint64_t>(now) -
-                                                static_cast<std::uint64_t>(p->startStamp)));
-    p->runCount += 1;
-    p->nestedStarts += kestrum::startCounter - p->startSequence;
-    p->startStamp = notRunning;
-    return p;
+    kestrum::RecentLookup* set = kestrum::recentSet(name);
+    if (Profiler* p = kestrum::quickMatch(set[0], name); __builtin_expect(p != nullptr, 1))
+        return kestrum::stop(p, name);
+    return kestrum::stopAfterMiss(name, set);
 }
 
 KESTRUM_API Profiler* Profiler_Reinit(const char* name) {

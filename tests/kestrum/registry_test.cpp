@@ -1,6 +1,8 @@
 // Registry behaviour: hashing and chains, start/stop bookkeeping, warnings,
 // nested starts, reinit.
+#include <cstdint>
 #include <cstring>
+#include <map>
 #include <vector>
 
 #include "kestrum_test_support.h"
@@ -63,6 +65,40 @@ TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytes) {
     EXPECT_EQ(changed->runCount, 1);
     std::strcpy(buffer, "scratch");
     EXPECT_EQ(GetProfiler(buffer), scratch);
+}
+
+// One buffer at one address, many names in turn: each lookup must find the
+// record of the bytes now in the buffer, whatever name was seen there last:
+// prefixes of each other, names around and beyond 16 bytes that differ only
+// at their end, stale bytes after the NUL, equal hashes, and the same in a
+// buffer that ends a page.
+TEST_F(Registry, ReusedBufferFollowsItsBytesAtAnyLengthAndPagePosition) {
+    const char* names[] = {"changed", "change", "changed", "fifteen_chars_a", "fifteen_chars_ab",
+                           "fifteen_chars_a", "a_name_longer_than_sixteen_1",
+                           "a_name_longer_than_sixteen_2", "a_name_longer_than_sixteen_1", "c", "",
+                           "ipupnol", "hyfgcpxz", "changed"};
+    std::map<std::uint32_t, Profiler*> byHash;
+    auto expectRecordOf = [&](const char* name, Profiler* p) {
+        auto [known, created] = byHash.try_emplace(kestrum::Profiler_HashName(name), p);
+        if (created)
+            EXPECT_STREQ(p->name, name);
+        else
+            EXPECT_EQ(p, known->second) << name;
+    };
+
+    // Two pages; the second buffer starts 8 bytes before the first one ends.
+    std::vector<char> pages(3 * 4096);
+    char* page = pages.data() + (4096 - reinterpret_cast<std::uintptr_t>(pages.data()) % 4096);
+    char plain[40] = {};
+    for (char* buffer : {plain, page + 4096 - 8}) {
+        for (const char* name : names) {
+            std::strcpy(buffer, name);
+            expectRecordOf(name, GetProfiler(buffer));
+            expectRecordOf(name, Profiler_Start(buffer));
+            expectRecordOf(name, Profiler_Stop(buffer));
+        }
+    }
+    EXPECT_EQ(GetProfiler("ipupnol")->runCount, 4);
 }
 
 TEST_F(Registry, EqualHashNamesAreOneTimerNamedByTheCreator) {
