@@ -1,0 +1,37 @@
+// Key names and accelerator tables on Win32.
+#include <windows.h>
+
+#include <cstddef>
+
+#include "platform/win32/win32_internal.h"
+
+namespace platform {
+
+static_assert(sizeof(ACCEL) == sizeof(Accelerator), "accelerator entries are ACCEL records");
+static_assert(offsetof(ACCEL, fVirt) == offsetof(Accelerator, fVirt));
+static_assert(offsetof(ACCEL, key) == offsetof(Accelerator, key));
+static_assert(offsetof(ACCEL, cmd) == offsetof(Accelerator, cmd));
+
+using win32::toAccel;
+using win32::toWindow;
+
+std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) { return MapVirtualKeyA(code, mapType); }
+
+int getKeyNameText(std::int32_t keyParam, char* buffer, int size) { return GetKeyNameTextA(keyParam, buffer, size); }
+
+AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count) {
+    // ACCEL and Accelerator share their layout (checked above); the table
+    // only reads the entries.
+    auto* accel = reinterpret_cast<ACCEL*>(const_cast<Accelerator*>(entries));
+    return static_cast<AcceleratorTableHandle>(
+        reinterpret_cast<std::intptr_t>(CreateAcceleratorTableA(accel, count)));
+}
+
+bool destroyAcceleratorTable(AcceleratorTableHandle table) { return DestroyAcceleratorTable(toAccel(table)) != 0; }
+
+int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage) {
+    MSG msg = win32::toMsg(keyMessage);
+    return TranslateAcceleratorA(toWindow(window), toAccel(table), &msg);
+}
+
+}  // namespace platform
