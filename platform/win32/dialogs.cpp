@@ -1,24 +1,35 @@
-// The open and save dialogs on Win32, with the host's hook.
+// The open and save dialogs on Win32, with the host's hook. They run through
+// the wide functions: the title and the filter block go in as UTF-16, and the
+// selection block comes back as UTF-8 into the host's buffer.
 #include <windows.h>
 #include <commdlg.h>
 #include <cderr.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "platform/win32/win32_internal.h"
 
 namespace platform {
 namespace {
 
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == kOpenFileNameSize,
-              "the 76-byte OPENFILENAMEA ends after lpTemplateName");
+static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == kOpenFileNameSize,
+              "the 76-byte OPENFILENAMEW ends after lpTemplateName");
 
 using win32::fromWindow;
 using win32::toWindow;
+using win32::WideText;
 
 // The hook of the dialog that is open (dialogs are modal, so there is at
 // most one).
 DialogHook dialogHook = nullptr;
+
+// Set when the dialog succeeded but its selection, as UTF-8, did not fit the
+// host's buffer; commDlgExtendedError reports it as Windows reports a
+// selection that does not fit.
+std::uint32_t selectionError = 0;
 
 UINT_PTR CALLBACK hookTrampoline(HWND dialog, UINT code, WPARAM wParam, LPARAM lParam) {
     if (dialogHook == nullptr) return 0;
@@ -29,8 +40,8 @@ UINT_PTR CALLBACK hookTrampoline(HWND dialog, UINT code, WPARAM wParam, LPARAM l
 // in the shell's libraries, which would cost every start for a dialog that
 // many runs never show.
 struct CommonDialogs {
-    BOOL(WINAPI* getOpenFileName)(LPOPENFILENAMEA) = nullptr;
-    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA) = nullptr;
+    BOOL(WINAPI* getOpenFileName)(LPOPENFILENAMEW) = nullptr;
+    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEW) = nullptr;
     DWORD(WINAPI* extendedError)() = nullptr;
 };
 
@@ -44,9 +55,9 @@ void resolve(HMODULE module, const char* name, Function& function) {
 const CommonDialogs& commonDialogs() {
     static const CommonDialogs dialogs = [] {
         CommonDialogs loaded;
-        if (HMODULE module = LoadLibraryA("comdlg32.dll")) {
-            resolve(module, "GetOpenFileNameA", loaded.getOpenFileName);
-            resolve(module, "GetSaveFileNameA", loaded.getSaveFileName);
+        if (HMODULE module = LoadLibraryW(L"comdlg32.dll")) {
+            resolve(module, "GetOpenFileNameW", loaded.getOpenFileName);
+            resolve(module, "GetSaveFileNameW", loaded.getSaveFileName);
             resolve(module, "CommDlgExtendedError", loaded.extendedError);
         }
         return loaded;
@@ -54,23 +65,73 @@ const CommonDialogs& commonDialogs() {
     return dialogs;
 }
 
-bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEA)) {
+// A block of NUL-terminated strings ended by an empty string (the filter
+// block, the selection block): each string converted on its own, so the
+// NULs between them stay where they are. Reads at most limit units of the
+// source; a block that does not end within it is ended there.
+template <typename Char>
+std::basic_string<Char> stringsBlock(const auto* block, std::size_t limit, auto convert) {
+    std::basic_string<Char> out;
+    std::size_t start = 0;
+    while (start < limit && block[start] != 0) {
+        std::size_t end = start;
+        while (end < limit && block[end] != 0) ++end;
+        out += convert(block + start, end - start);
+        out += Char{0};
+        start = end + 1;
+    }
+    out += Char{0};
+    return out;
+}
+
+std::u16string wideBlock(const char* block) {
+    if (block == nullptr) return {};
+    return stringsBlock<char16_t>(block, static_cast<std::size_t>(-1), [](const char* text, std::size_t length) {
+        return win32::utf16FromUtf8(std::string_view(text, length));
+    });
+}
+
+bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEW)) {
+    selectionError = 0;
     if (show == nullptr) return false;
-    OPENFILENAMEA ofn{};
+    const std::u16string filter = wideBlock(dialog.filter);
+    const WideText title(dialog.title);
+    // The file buffer holds as many UTF-16 units as the host's holds bytes,
+    // starting with the host's initial name.
+    std::wstring file(dialog.maxFile, L'\0');
+    if (dialog.maxFile > 0 && dialog.file != nullptr) {
+        const std::u16string initial = win32::utf16FromUtf8(dialog.file);
+        initial.copy(reinterpret_cast<char16_t*>(file.data()), std::min<std::size_t>(initial.size(), dialog.maxFile - 1));
+    }
+
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = dialog.structSize;
     ofn.hwndOwner = toWindow(dialog.owner);
-    ofn.lpstrFilter = dialog.filter;
+    ofn.lpstrFilter = dialog.filter != nullptr ? reinterpret_cast<LPCWSTR>(filter.c_str()) : nullptr;
     ofn.nFilterIndex = dialog.filterIndex;
-    ofn.lpstrFile = dialog.file;
+    ofn.lpstrFile = file.data();
     ofn.nMaxFile = dialog.maxFile;
-    ofn.lpstrTitle = dialog.title;
+    ofn.lpstrTitle = title.get();
     ofn.Flags = dialog.flags;
     ofn.lpfnHook = dialog.hook != nullptr ? hookTrampoline : nullptr;
     DialogHook outer = dialogHook;
     dialogHook = dialog.hook;
     BOOL chosen = show(&ofn);
     dialogHook = outer;
-    return chosen != 0;
+    if (!chosen) return false;
+
+    // The selection block as UTF-8; it must fit the host's buffer whole.
+    const std::string selection =
+        stringsBlock<char>(file.data(), file.size(), [](const wchar_t* text, std::size_t length) {
+            return win32::utf8Text(text, length);
+        });
+    if (selection.size() > dialog.maxFile) {
+        if (dialog.maxFile > 0) dialog.file[0] = '\0';
+        selectionError = FNERR_BUFFERTOOSMALL;
+        return false;
+    }
+    selection.copy(dialog.file, selection.size());
+    return true;
 }
 
 }  // namespace
@@ -80,6 +141,7 @@ bool getOpenFileName(FileDialog& dialog) { return runFileDialog(dialog, commonDi
 bool getSaveFileName(FileDialog& dialog) { return runFileDialog(dialog, commonDialogs().getSaveFileName); }
 
 std::uint32_t commDlgExtendedError() {
+    if (selectionError != 0) return selectionError;
     // Without comdlg32.dll no dialog could start: report it as the
     // dialogs' own initialisation failure.
     if (commonDialogs().extendedError == nullptr) return CDERR_INITIALIZATION;

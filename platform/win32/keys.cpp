@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
 
 #include "platform/win32/win32_internal.h"
 
@@ -15,23 +16,35 @@ static_assert(offsetof(ACCEL, cmd) == offsetof(Accelerator, cmd));
 using win32::toAccel;
 using win32::toWindow;
 
-std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) { return MapVirtualKeyA(code, mapType); }
+std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) { return MapVirtualKeyW(code, mapType); }
 
-int getKeyNameText(std::int32_t keyParam, char* buffer, int size) { return GetKeyNameTextA(keyParam, buffer, size); }
+// The name in the keyboard layout's own language, as UTF-8 cut to size
+// bytes with its terminator; the length without it.
+int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
+    if (size <= 0) return 0;
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    const int length = GetKeyNameTextW(keyParam, wide.data(), size);
+    if (length <= 0) {
+        buffer[0] = '\0';
+        return length;
+    }
+    return static_cast<int>(
+        win32::copyUtf8(win32::utf8Text(wide.data(), static_cast<std::size_t>(length)), buffer, static_cast<std::size_t>(size)));
+}
 
 AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count) {
     // ACCEL and Accelerator share their layout (checked above); the table
     // only reads the entries.
     auto* accel = reinterpret_cast<ACCEL*>(const_cast<Accelerator*>(entries));
     return static_cast<AcceleratorTableHandle>(
-        reinterpret_cast<std::intptr_t>(CreateAcceleratorTableA(accel, count)));
+        reinterpret_cast<std::intptr_t>(CreateAcceleratorTableW(accel, count)));
 }
 
 bool destroyAcceleratorTable(AcceleratorTableHandle table) { return DestroyAcceleratorTable(toAccel(table)) != 0; }
 
 int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage) {
     MSG msg = win32::toMsg(keyMessage);
-    return TranslateAcceleratorA(toWindow(window), toAccel(table), &msg);
+    return TranslateAcceleratorW(toWindow(window), toAccel(table), &msg);
 }
 
 }  // namespace platform

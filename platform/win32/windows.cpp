@@ -1,6 +1,8 @@
 // The window class, the main window and the message loop on Win32: each
 // operation is the Win32 call of the same meaning, with the values the host
-// gives passed through unchanged.
+// gives passed through unchanged. The class is registered with the wide
+// functions, so the window is a Unicode window: its titles are UTF-16 all
+// the way, converted from and to the host's UTF-8 only here.
 #include <windows.h>
 
 #include "platform/win32/win32_internal.h"
@@ -10,16 +12,30 @@ namespace {
 
 using win32::fromWindow;
 using win32::toWindow;
+using win32::WideText;
+
+// WM_DPICHANGED, sent from Windows 8.1 on (the headers name it only for
+// WINVER 0x0601 and later).
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The host's procedure for the one window class it registers.
 WindowProcedure windowProcedure = nullptr;
 
-// The last message GetMessageA returned, so that TranslateMessage and
-// DispatchMessageA see it whole (with its time and cursor position).
+// The last message GetMessageW returned, so that TranslateMessage and
+// DispatchMessageW see it whole (with its time and cursor position).
 MSG lastMessage{};
 
 LRESULT CALLBACK windowTrampoline(HWND window, UINT code, WPARAM wParam, LPARAM lParam) {
-    if (windowProcedure == nullptr) return DefWindowProcA(window, code, wParam, lParam);
+    // The process is aware of each monitor's DPI: moved to a monitor of
+    // another DPI, the window takes the size Windows proposes for it, so it
+    // keeps its look; the host sees the usual size message.
+    if (code == kWmDpiChanged) {
+        const auto* proposed = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                     proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    if (windowProcedure == nullptr) return DefWindowProcW(window, code, wParam, lParam);
     return windowProcedure(fromWindow(window), code, wParam, lParam);
 }
 
@@ -53,21 +69,26 @@ MSG toMsg(const Message& message) {
 
 void registerWindowClass(const WindowClass& windowClass) {
     windowProcedure = windowClass.procedure;
-    WNDCLASSEXA wc{};
+    const WideText className(windowClass.className);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = windowClass.style;
     wc.lpfnWndProc = windowTrampoline;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(windowClass.cursor));
+    wc.hInstance = GetModuleHandleW(nullptr);
+    // The program's own icon (resource 1) in the caption, the task bar and
+    // the task switcher; Windows picks the small size from the same icon.
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(windowClass.cursor));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::intptr_t>(windowClass.background));
-    wc.lpszClassName = windowClass.className;
-    RegisterClassExA(&wc);
+    wc.lpszClassName = className.get();
+    RegisterClassExW(&wc);
 }
 
 WindowHandle createWindow(const WindowCreation& creation) {
-    return fromWindow(CreateWindowExA(creation.exStyle, creation.className, creation.caption, creation.style,
-                                      creation.x, creation.y, creation.width, creation.height, nullptr,
-                                      nullptr, GetModuleHandleA(nullptr), nullptr));
+    return fromWindow(CreateWindowExW(creation.exStyle, WideText(creation.className).get(),
+                                      WideText(creation.caption).get(), creation.style, creation.x, creation.y,
+                                      creation.width, creation.height, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                      nullptr));
 }
 
 void showWindow(WindowHandle window, int showCommand) { ShowWindow(toWindow(window), showCommand); }
@@ -91,16 +112,18 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
     return SetWindowPos(toWindow(window), toWindow(insertAfter), x, y, width, height, flags) != 0;
 }
 
-bool setWindowText(WindowHandle window, const char* text) { return SetWindowTextA(toWindow(window), text) != 0; }
+bool setWindowText(WindowHandle window, const char* text) {
+    return SetWindowTextW(toWindow(window), WideText(text).get()) != 0;
+}
 
 WindowHandle getParent(WindowHandle window) { return fromWindow(GetParent(toWindow(window))); }
 
 LResult defWindowProc(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam) {
-    return DefWindowProcA(toWindow(window), code, wParam, lParam);
+    return DefWindowProcW(toWindow(window), code, wParam, lParam);
 }
 
 int getMessage(Message& message) {
-    BOOL result = GetMessageA(&lastMessage, nullptr, 0, 0);
+    BOOL result = GetMessageW(&lastMessage, nullptr, 0, 0);
     if (result == -1) return -1;
     message.window = fromWindow(lastMessage.hwnd);
     message.code = lastMessage.message;
@@ -116,7 +139,7 @@ void translateMessage(const Message& message) {
 
 LResult dispatchMessage(const Message& message) {
     MSG msg = win32::toMsg(message);
-    return DispatchMessageA(&msg);
+    return DispatchMessageW(&msg);
 }
 
 void postQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
