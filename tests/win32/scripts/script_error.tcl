@@ -11,6 +11,7 @@ source [file join [file dirname [info script]] common.tcl]
 }
 ::menu::submenu Orphan {}
 ::e2e::record ready
-proc ::e2e::stop {} { error "e2e script stopped here" }
+# The message holds letters beyond the ANSI code page: the console shows them.
+proc ::e2e::stop {} { error "e2e script stopped here Grüße Ж 日本" }
 ::e2e::stop
 ::e2e::record unreachable

@@ -1,0 +1,70 @@
+// A Tcl extension for the end-to-end scripts: reads back from Windows, in
+// the process itself, what a window shows, so a test sees the text as
+// Windows holds it (UTF-16), converted here to UTF-8 on its own.
+//   ::e2e::windowtext hwnd              the window's title (GetWindowTextW)
+//   ::e2e::menutext hwnd pos ?pos ...?  the label of the item at pos in the
+//                                       window's bar, then in its submenus
+//                                       (GetMenuStringW by position)
+// Loaded with `load readback.dll Readback`.
+#include <windows.h>
+#include <tcl.h>
+
+#include <string>
+
+namespace {
+
+int utf8Result(Tcl_Interp* interp, const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(utf8.data(), size));
+    return TCL_OK;
+}
+
+HWND windowOf(Tcl_Interp* interp, Tcl_Obj* word, bool& ok) {
+    int handle = 0;
+    ok = Tcl_GetIntFromObj(interp, word, &handle) == TCL_OK;
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+}
+
+int windowText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "hwnd");
+        return TCL_ERROR;
+    }
+    bool ok = false;
+    const HWND window = windowOf(interp, objv[1], ok);
+    if (!ok) return TCL_ERROR;
+    wchar_t text[512];
+    return utf8Result(interp, text, GetWindowTextW(window, text, 512));
+}
+
+int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc < 3) {
+        Tcl_WrongNumArgs(interp, 1, objv, "hwnd pos ?pos ...?");
+        return TCL_ERROR;
+    }
+    bool ok = false;
+    HMENU menu = GetMenu(windowOf(interp, objv[1], ok));
+    if (!ok) return TCL_ERROR;
+    int position = 0;
+    for (int i = 2; i < objc; ++i) {
+        if (Tcl_GetIntFromObj(interp, objv[i], &position) != TCL_OK) return TCL_ERROR;
+        if (i + 1 < objc) menu = GetSubMenu(menu, position);
+    }
+    wchar_t text[512];
+    const int length = GetMenuStringW(menu, static_cast<UINT>(position), text, 512, MF_BYPOSITION);
+    if (length == 0) {
+        Tcl_SetObjResult(interp, Tcl_NewStringObj("no such menu item", -1));
+        return TCL_ERROR;
+    }
+    return utf8Result(interp, text, length);
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int Readback_Init(Tcl_Interp* interp) {
+    Tcl_CreateObjCommand(interp, "::e2e::windowtext", windowText, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::menutext", menuText, nullptr, nullptr);
+    return TCL_OK;
+}
