@@ -171,6 +171,10 @@ case_shortcuts() {
     expect_equal "$(grep -E '^(literal|title|menu)\|' "$app/default/record.txt")" \
         "literal|1"$'\n'"title|$title"$'\n'"menu|Datei Ж|Speichern unter… 日本"$'\t'"Shift+Ctrl+S" "text read back"
     expect_equal "$(xdotool getwindowname "$window")" "$title" "X window name"
+    # The manifest brings in Common Controls 6 (visual styles), which Windows
+    # (and Wine) keep in their side-by-side store.
+    grep -qiE '^comctl\|.*common-controls_6595b64144ccf1df_6\.' "$app/default/record.txt" ||
+        win32_fail "not Common Controls 6: $(grep '^comctl' "$app/default/record.txt")"
     # A plain o and a Shift+O are no shortcut; Ctrl+O is.
     press "$window" o shift+o ctrl+o
     wait_record '^action\|open$'

@@ -5,6 +5,8 @@
 //   ::e2e::menutext hwnd pos ?pos ...?  the label of the item at pos in the
 //                                       window's bar, then in its submenus
 //                                       (GetMenuStringW by position)
+//   ::e2e::comctl                       the path of the comctl32.dll that the
+//                                       process loads (the manifest's choice)
 // Loaded with `load readback.dll Readback`.
 #include <windows.h>
 #include <tcl.h>
@@ -61,10 +63,17 @@ int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     return utf8Result(interp, text, length);
 }
 
+int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
+    wchar_t path[MAX_PATH] = L"";
+    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) GetModuleFileNameW(comctl, path, MAX_PATH);
+    return utf8Result(interp, path, lstrlenW(path));
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) int Readback_Init(Tcl_Interp* interp) {
     Tcl_CreateObjCommand(interp, "::e2e::windowtext", windowText, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::menutext", menuText, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::comctl", commonControls, nullptr, nullptr);
     return TCL_OK;
 }

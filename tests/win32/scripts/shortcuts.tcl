@@ -20,4 +20,5 @@ set ::e2e::title "vesk e2e shortcuts Grüße Ж 日本"
 load [file join [file dirname [info script]] .. readback.dll] Readback
 ::e2e::record title [::e2e::windowtext $parentwindow]
 ::e2e::record menu [::e2e::menutext $parentwindow 0] [::e2e::menutext $parentwindow 0 1]
+::e2e::record comctl [::e2e::comctl]
 ::e2e::record ready
