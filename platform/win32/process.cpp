@@ -35,7 +35,12 @@ const char* commandLine() {
 
 ConsoleHandle openConsole() {
     AllocConsole();
-    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Read access too: only then does Windows answer GetConsoleMode for the
+    // handle, by which Tcl knows its standard channels are a console and
+    // writes them as UTF-16 (every character) rather than as bytes in the
+    // console's OEM code page.
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     SetStdHandle(STD_OUTPUT_HANDLE, console);
     SetStdHandle(STD_ERROR_HANDLE, console);
     return reinterpret_cast<ConsoleHandle>(console);

@@ -296,6 +296,7 @@ case_script_error() {
         win32_fail "no system error report for ::menu::submenu on the console:"$'\n'"$text"
     [[ "$text" == *$'e2e action failed\ne2e action failed\n    while executing\n"error "e2e action failed""'* ]] ||
         win32_fail "no action error report on the console:"$'\n'"$text"
+    [[ "$text" == *$'e2e puts Grüße Ж 日本\n'* ]] || win32_fail "no puts output on the console:"$'\n'"$text"
 }
 
 # The demo application as shipped, started as from a desktop with two files:

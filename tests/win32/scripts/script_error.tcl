@@ -9,6 +9,8 @@ source [file join [file dirname [info script]] common.tcl]
     ::menu::menu -ishortcut [expr {0x4000 | 0x45}] Fail {error "e2e action failed"}
     ::menu::menu -ishortcut [expr {0x4000 | 0x4B}] Alive {::e2e::record alive}
 }
+# The script's own standard output reaches the console letter for letter.
+puts "e2e puts Grüße Ж 日本"
 ::menu::submenu Orphan {}
 ::e2e::record ready
 # The message holds letters beyond the ANSI code page: the console shows them.
