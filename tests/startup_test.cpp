@@ -101,8 +101,9 @@ TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
     // The script is read as UTF-8 even where the system's encoding is
     // another (the C locale's is ISO 8859-1 to Tcl): a literal equals its
     // escapes, and the error report carries the text as written.
-    writeScriptWith("set ::test::before [string equal \"Grüße Ж 日本\" \"Gr\\u00fc\\u00dfe \\u0416 \\u65e5\\u672c\"]\n"
-                    "error \"broken script ü\"\nset ::test::after 1");
+    writeScriptWith(
+        "set ::test::before [string equal \"Grüße Ж 日本\" \"Gr\\u00fc\\u00dfe \\u0416 \\u65e5\\u672c\"]\n"
+        "error \"broken script ü\"\nset ::test::after 1");
     headless::setCommandLine("vesk2b one.txt");
     ::setenv("LC_ALL", "C", 1);
     startHostOrFail();

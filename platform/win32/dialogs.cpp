@@ -101,7 +101,8 @@ bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEW)) {
     std::wstring file(dialog.maxFile, L'\0');
     if (dialog.maxFile > 0 && dialog.file != nullptr) {
         const std::u16string initial = win32::utf16FromUtf8(dialog.file);
-        initial.copy(reinterpret_cast<char16_t*>(file.data()), std::min<std::size_t>(initial.size(), dialog.maxFile - 1));
+        const std::size_t length = std::min<std::size_t>(initial.size(), dialog.maxFile - 1);
+        initial.copy(reinterpret_cast<char16_t*>(file.data()), length);
     }
 
     OPENFILENAMEW ofn{};

@@ -28,8 +28,8 @@ int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
         buffer[0] = '\0';
         return length;
     }
-    return static_cast<int>(
-        win32::copyUtf8(win32::utf8Text(wide.data(), static_cast<std::size_t>(length)), buffer, static_cast<std::size_t>(size)));
+    const std::string name = win32::utf8Text(wide.data(), static_cast<std::size_t>(length));
+    return static_cast<int>(win32::copyUtf8(name, buffer, static_cast<std::size_t>(size)));
 }
 
 AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count) {

@@ -219,13 +219,17 @@ case_open_dialog() {
         "dialog|1|4|error|on|GetOpenFileName/GetSaveFileName:|0" "cancelled dialog"
 
     # Choose: the file comes back as a one-element list of its full path.
-    # It is picked from the list by keyboard (Shift+Tab from the name field,
-    # End: the last entry, after the folder), because Wine does not take
-    # the letters that xdotool types through a remapped key.
+    # The dialog is sent to the case's folder (Wine may remember another),
+    # and the file is picked from the list by keyboard (Shift+Tab from the
+    # name field, End: the last entry, after the folder), because Wine does
+    # not take the letters that xdotool types through a remapped key.
     press "$window" ctrl+o
     dialog=$(wait_window '^e2e pick$')
     local chosen
     chosen=$(win32_path "$app/chosen Grüße Ж 日本.txt")
+    sleep 0.5
+    xdotool type --delay 20 "$(win32_path "$app")\\"
+    xdotool key Return
     sleep 0.5
     xdotool key shift+Tab End
     sleep 0.3
