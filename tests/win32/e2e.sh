@@ -301,6 +301,11 @@ case_script_error() {
     [[ "$text" == *$'e2e action failed\ne2e action failed\n    while executing\n"error "e2e action failed""'* ]] ||
         win32_fail "no action error report on the console:"$'\n'"$text"
     [[ "$text" == *$'e2e puts Grüße Ж 日本\n'* ]] || win32_fail "no puts output on the console:"$'\n'"$text"
+    # The translation failure's notice, as Windows showed it.
+    local notices
+    notices=$(cat "$app/default/notices.txt" 2>/dev/null)
+    [[ "$notices" == $'error in translateObj|keine Übersetzung für Ж 日本\n    while executing\n'* ]] ||
+        win32_fail "no translation notice: $notices"
 }
 
 # The demo application as shipped, started as from a desktop with two files:

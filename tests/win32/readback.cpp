@@ -7,6 +7,9 @@
 //                                       (GetMenuStringW by position)
 //   ::e2e::comctl                       the path of the comctl32.dll that the
 //                                       process loads (the manifest's choice)
+//   ::e2e::answernotices file           from now on, answers every notice
+//                                       (message box) of the process with OK,
+//                                       after appending "caption|text" to file
 // Loaded with `load readback.dll Readback`.
 #include <windows.h>
 #include <tcl.h>
@@ -69,11 +72,61 @@ int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     return utf8Result(interp, path, lstrlenW(path));
 }
 
+std::wstring noticeFile;
+
+std::wstring textOf(HWND window) {
+    wchar_t text[2048];
+    return std::wstring(text, static_cast<std::size_t>(GetWindowTextW(window, text, 2048)));
+}
+
+BOOL CALLBACK answerNotice(HWND window, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16];
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+        GetClassNameW(window, className, 16) == 0 || lstrcmpW(className, L"#32770") != 0) {
+        return TRUE;
+    }
+    // The message text is the box's static control 0xFFFF.
+    const std::wstring line = textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n";
+    const int length = static_cast<int>(line.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), length, utf8.data(), size, nullptr, nullptr);
+    const HANDLE file = CreateFileW(noticeFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+    SendMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+DWORD WINAPI answerNotices(LPVOID) {
+    for (;;) {
+        EnumWindows(answerNotice, 0);
+        Sleep(100);
+    }
+}
+
+int answerNoticesCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "file");
+        return TCL_ERROR;
+    }
+    Tcl_DString native;
+    noticeFile = reinterpret_cast<const wchar_t*>(Tcl_WinUtfToTChar(Tcl_GetString(objv[1]), -1, &native));
+    Tcl_DStringFree(&native);
+    CloseHandle(CreateThread(nullptr, 0, answerNotices, nullptr, 0, nullptr));
+    return TCL_OK;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) int Readback_Init(Tcl_Interp* interp) {
     Tcl_CreateObjCommand(interp, "::e2e::windowtext", windowText, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::menutext", menuText, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::comctl", commonControls, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::answernotices", answerNoticesCommand, nullptr, nullptr);
     return TCL_OK;
 }
