@@ -10,7 +10,9 @@ namespace {
 
 using platform::win32::fittingPrefix;
 using platform::win32::utf16FromUtf8;
+using platform::win32::utf16FromUtf8Block;
 using platform::win32::utf8FromUtf16;
+using platform::win32::utf8FromUtf16Block;
 
 TEST(Utf16, ConvertsEveryCharacterBothWays) {
     // ASCII, Latin-1, Cyrillic, CJK, and U+1F600 beyond the 16-bit range.
@@ -40,6 +42,19 @@ TEST(Utf16, ReplacesWhatIsNotUtf8) {
     // Unpaired surrogates from Windows: Tcl gets valid UTF-8.
     EXPECT_EQ(utf8FromUtf16(std::u16string{u'a', char16_t(0xD83D), u'b', char16_t(0xDE00)}),
               "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+}
+
+TEST(Utf16, KeepsTheNulsOfStringBlocks) {
+    // A filter block: description, pattern, description, pattern, end.
+    using namespace std::string_literals;
+    EXPECT_EQ(utf16FromUtf8Block("Textdateien \xC3\xBC\0*.txt\0\xE6\x97\xA5\0*.*\0\0"),
+              u"Textdateien \u00FC\0*.txt\0\u65E5\0*.*\0\0"s);
+    EXPECT_EQ(utf16FromUtf8Block(""), u"\0"s);
+    // A selection block in a zero-filled buffer: folder, then names.
+    const std::u16string buffer = u"C:\\\u0416\0a\u00FC\0b\0\0\0\0"s;
+    EXPECT_EQ(utf8FromUtf16Block(buffer), "C:\\\xD0\x96\0a\xC3\xBC\0b\0\0"s);
+    // A block that fills its buffer is ended at the buffer's end.
+    EXPECT_EQ(utf8FromUtf16Block(u"ab"), "ab\0\0"s);
 }
 
 TEST(Utf16, CutsOnlyBetweenCharacters) {

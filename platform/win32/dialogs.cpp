@@ -65,36 +65,10 @@ const CommonDialogs& commonDialogs() {
     return dialogs;
 }
 
-// A block of NUL-terminated strings ended by an empty string (the filter
-// block, the selection block): each string converted on its own, so the
-// NULs between them stay where they are. Reads at most limit units of the
-// source; a block that does not end within it is ended there.
-template <typename Char>
-std::basic_string<Char> stringsBlock(const auto* block, std::size_t limit, auto convert) {
-    std::basic_string<Char> out;
-    std::size_t start = 0;
-    while (start < limit && block[start] != 0) {
-        std::size_t end = start;
-        while (end < limit && block[end] != 0) ++end;
-        out += convert(block + start, end - start);
-        out += Char{0};
-        start = end + 1;
-    }
-    out += Char{0};
-    return out;
-}
-
-std::u16string wideBlock(const char* block) {
-    if (block == nullptr) return {};
-    return stringsBlock<char16_t>(block, static_cast<std::size_t>(-1), [](const char* text, std::size_t length) {
-        return win32::utf16FromUtf8(std::string_view(text, length));
-    });
-}
-
 bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEW)) {
     selectionError = 0;
     if (show == nullptr) return false;
-    const std::u16string filter = wideBlock(dialog.filter);
+    const std::u16string filter = dialog.filter != nullptr ? win32::utf16FromUtf8Block(dialog.filter) : u"";
     const WideText title(dialog.title);
     // The file buffer holds as many UTF-16 units as the host's holds bytes,
     // starting with the host's initial name.
@@ -123,9 +97,7 @@ bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEW)) {
 
     // The selection block as UTF-8; it must fit the host's buffer whole.
     const std::string selection =
-        stringsBlock<char>(file.data(), file.size(), [](const wchar_t* text, std::size_t length) {
-            return win32::utf8Text(text, length);
-        });
+        win32::utf8FromUtf16Block(std::u16string_view(reinterpret_cast<const char16_t*>(file.data()), file.size()));
     if (selection.size() > dialog.maxFile) {
         if (dialog.maxFile > 0) dialog.file[0] = '\0';
         selectionError = FNERR_BUFFERTOOSMALL;

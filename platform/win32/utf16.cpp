@@ -48,7 +48,30 @@ void appendUtf8(std::string& out, char32_t code) {
     }
 }
 
+template <typename Out, typename Char, typename Convert>
+Out convertBlock(const Char* block, std::size_t limit, Convert convert) {
+    Out out;
+    std::size_t start = 0;
+    while (start < limit && block[start] != 0) {
+        std::size_t end = start;
+        while (end < limit && block[end] != 0) ++end;
+        out += convert(std::basic_string_view<Char>(block + start, end - start));
+        out += typename Out::value_type{0};
+        start = end + 1;
+    }
+    out += typename Out::value_type{0};
+    return out;
+}
+
 }  // namespace
+
+std::u16string utf16FromUtf8Block(const char* block) {
+    return convertBlock<std::u16string>(block, static_cast<std::size_t>(-1), utf16FromUtf8);
+}
+
+std::string utf8FromUtf16Block(std::u16string_view block) {
+    return convertBlock<std::string>(block.data(), block.size(), utf8FromUtf16);
+}
 
 std::u16string utf16FromUtf8(std::string_view utf8) {
     std::u16string out;

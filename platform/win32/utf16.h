@@ -19,6 +19,14 @@ std::u16string utf16FromUtf8(std::string_view utf8);
 // always valid UTF-8.
 std::string utf8FromUtf16(std::u16string_view utf16);
 
+// A block of NUL-terminated strings ended by an empty string (the file
+// dialogs' filter and selection blocks), each string converted on its own,
+// so the NULs between them stay where they are. The UTF-16 form reads the
+// block up to its empty string; the UTF-8 form reads at most the units of
+// block (a block that does not end within them is ended there).
+std::u16string utf16FromUtf8Block(const char* block);
+std::string utf8FromUtf16Block(std::u16string_view block);
+
 // The length of the longest start of utf8 that has at most limit bytes and
 // does not end inside a character.
 std::size_t fittingPrefix(std::string_view utf8, std::size_t limit);

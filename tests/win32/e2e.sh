@@ -11,6 +11,8 @@
 #                and the terminal is 1000 columns wide so that Wine does not
 #                break long lines
 #   exit code    of the wine process, passed on by script -e
+# and, where a script asks readback.dll for it, notices.txt: the caption and
+# text of each message box, answered with OK.
 #
 # Usage: e2e.sh setup|cleanup|<case>
 # Environment: VESK_WIN32_BIN (folder of vesk2b.exe and tcl86.dll),
