@@ -28,7 +28,12 @@ namespace eval ::demo {
     variable sizes {Small {480 360} Medium {800 600} Large {1024 768}}
 }
 
-fconfigure stdout -buffering line -encoding utf-8
+fconfigure stdout -buffering line
+# A Windows console takes every character as it is (Tcl's "unicode"
+# channel); elsewhere standard output is a byte stream, written as UTF-8.
+if {[fconfigure stdout -encoding] ne "unicode"} {
+    fconfigure stdout -encoding utf-8
+}
 
 proc ::demo::say {text} {
     puts stdout $text

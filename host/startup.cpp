@@ -90,9 +90,11 @@ bool createMainWindow(int showCommand) {
     return true;
 }
 
+// The script is UTF-8 on every platform, whatever the system's encoding
+// (on Windows the ANSI code page, which cannot hold most characters).
 void evaluateApplicationScript(const char* scriptPath) {
     const TclRef path(Tcl_NewStringObj(scriptPath, -1));
-    if (Tcl_FSEvalFile(hostInterpreter, path.get()) != TCL_OK) reportInterpreterError(hostInterpreter);
+    if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) reportInterpreterError(hostInterpreter);
 }
 
 // Each name travels as a one-element list of objects, never as script text,

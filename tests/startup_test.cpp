@@ -98,16 +98,23 @@ TEST_F(StartUp, ParentWindowIsLinkedReadOnly) {
 }
 
 TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
-    writeScriptWith("set ::test::before 1\nerror \"broken script\"\nset ::test::after 1");
+    // The script is read as UTF-8 even where the system's encoding is
+    // another (the C locale's is ISO 8859-1 to Tcl): a literal equals its
+    // escapes, and the error report carries the text as written.
+    writeScriptWith(
+        "set ::test::before [string equal \"Grüße Ж 日本\" \"Gr\\u00fc\\u00dfe \\u0416 \\u65e5\\u672c\"]\n"
+        "error \"broken script ü\"\nset ::test::after 1");
     headless::setCommandLine("vesk2b one.txt");
+    ::setenv("LC_ALL", "C", 1);
     startHostOrFail();
+    ::unsetenv("LC_ALL");
 
     const std::string path = (folder() / "default" / "vesk.tcl").string();
     const int line = 13;  // the error line: the recording script's lines, then the ones above
-    EXPECT_EQ(headless::consoleOutput(), "broken script\n"
-                                         "broken script\n"
+    EXPECT_EQ(headless::consoleOutput(), "broken script ü\n"
+                                         "broken script ü\n"
                                          "    while executing\n"
-                                         "\"error \"broken script\"\"\n"
+                                         "\"error \"broken script ü\"\"\n"
                                          "    (file \"" + path + "\" line " + std::to_string(line) + ")\n");
     EXPECT_EQ(global("::test::before"), "1");
     EXPECT_EQ(global("::test::after"), std::nullopt);

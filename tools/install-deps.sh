@@ -21,6 +21,8 @@ packages=(
   librsvg2-bin desktop-file-utils unzip python3
   # conformance suite: a window manager that draws frames, a Wayland compositor
   openbox weston
+  # Windows program's icon, made from icons/vesk2b.svg: SVG to PNG, PNGs to .ico
+  icoutils
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // Entry point of the Windows program: a GUI-subsystem process whose whole
 // life is the host's. The command line is read again by the host through
-// GetCommandLineA, so lpCmdLine is not used here.
+// GetCommandLineW (lpCmdLine is in the ANSI code page and would lose
+// every other character), so it is not used here.
 #include <windows.h>
 
 #include "host/host.h"

@@ -11,6 +11,8 @@
 #                and the terminal is 1000 columns wide so that Wine does not
 #                break long lines
 #   exit code    of the wine process, passed on by script -e
+# and, where a script asks readback.dll for it, notices.txt: the caption and
+# text of each message box, answered with OK.
 #
 # Usage: e2e.sh setup|cleanup|<case>
 # Environment: VESK_WIN32_BIN (folder of vesk2b.exe and tcl86.dll),
@@ -29,7 +31,7 @@ prepare() {
     app="$VESK_WIN32_STATE/e2e/$name"
     rm -rf "$app"
     mkdir -p "$app/default"
-    cp "$VESK_WIN32_BIN/vesk2b.exe" "$VESK_WIN32_BIN/tcl86.dll" "$app/"
+    cp "$VESK_WIN32_BIN/vesk2b.exe" "$VESK_WIN32_BIN/tcl86.dll" "$VESK_WIN32_BIN/readback.dll" "$app/"
     cp "$script" "$app/default/vesk.tcl"
     cp "$here/scripts/common.tcl" "$app/default/"
 }
@@ -137,12 +139,45 @@ expect_clean_exit() {
     expect_equal "$(count_record 'save')" 1 "::config::save calls"
 }
 
+case_command_line() {
+    # A folder whose name Windows has only in UTF-16: the program finds its
+    # script from its own path.
+    prepare "command_line Ж 日本" "$here/scripts/command_line.tcl"
+    # The two files exist in the program's folder, which is the current one.
+    local files=("Grüße.txt" "Жёлудь 日本語.txt")
+    touch "$app/${files[0]}" "$app/${files[1]}"
+    # The awkward ASCII names are the conformance suite's.
+    local names=("${files[@]}" "plain")
+    start "${names[@]}"
+    expect_clean_exit
+    # Each call: mode, list length, name, file exists, name known.
+    local expected="loaded" mode=open name found
+    for name in "${names[@]}"; do
+        found="0|0"
+        if [ "$name" == "${files[0]}" ] || [ "$name" == "${files[1]}" ]; then found="1|1"; fi
+        expected+=$'\n'"filedialog|$mode|1|$name|$found"
+        mode=merge
+    done
+    expected+=$'\n'"save"
+    expect_equal "$(cat "$app/default/record.txt")" "$expected" "calls into the script"
+}
+
 case_shortcuts() {
     prepare shortcuts "$here/scripts/shortcuts.tcl"
     start
     local window
-    window=$(wait_window '^vesk e2e shortcuts$')
+    window=$(wait_window '^vesk e2e shortcuts')
     wait_record '^ready$'
+    # The title and labels as Windows holds them, and the title as Wine
+    # hands it to X: the script's text, letter for letter.
+    local title="vesk e2e shortcuts Grüße Ж 日本"
+    expect_equal "$(grep -E '^(literal|title|menu)\|' "$app/default/record.txt")" \
+        "literal|1"$'\n'"title|$title"$'\n'"menu|Datei Ж|Speichern unter… 日本"$'\t'"Shift+Ctrl+S" "text read back"
+    expect_equal "$(xdotool getwindowname "$window")" "$title" "X window name"
+    # The manifest brings in Common Controls 6 (visual styles), which Windows
+    # (and Wine) keep in their side-by-side store.
+    grep -qiE '^comctl\|.*common-controls_6595b64144ccf1df_6\.' "$app/default/record.txt" ||
+        win32_fail "not Common Controls 6: $(grep '^comctl' "$app/default/record.txt")"
     # A plain o and a Shift+O are no shortcut; Ctrl+O is.
     press "$window" o shift+o ctrl+o
     wait_record '^action\|open$'
@@ -157,7 +192,9 @@ case_shortcuts() {
 
 case_open_dialog() {
     prepare open_dialog "$here/scripts/open_dialog.tcl"
-    printf 'chosen\n' >"$app/chosen file.txt"
+    # A name with letters in and beyond the ANSI code page, picked in the
+    # dialog, comes back as the script's UTF-8.
+    printf 'chosen\n' >"$app/chosen Grüße Ж 日本.txt"
     start
     local window dialog
     window=$(wait_window '^vesk e2e open dialog$')
@@ -184,13 +221,21 @@ case_open_dialog() {
     expect_equal "$(grep '^dialog|' "$app/default/record.txt")" \
         "dialog|1|4|error|on|GetOpenFileName/GetSaveFileName:|0" "cancelled dialog"
 
-    # Choose: a typed name comes back as a one-element list of its full path.
+    # Choose: the file comes back as a one-element list of its full path.
+    # The dialog is sent to the case's folder (Wine may remember another),
+    # and the file is picked from the list by keyboard (Shift+Tab from the
+    # name field, End: the last entry, after the folder), because Wine does
+    # not take the letters that xdotool types through a remapped key.
     press "$window" ctrl+o
     dialog=$(wait_window '^e2e pick$')
     local chosen
-    chosen=$(win32_path "$app/chosen file.txt")
+    chosen=$(win32_path "$app/chosen Grüße Ж 日本.txt")
     sleep 0.5
-    xdotool type --delay 20 "$chosen"
+    xdotool type --delay 20 "$(win32_path "$app")\\"
+    xdotool key Return
+    sleep 0.5
+    xdotool key shift+Tab End
+    sleep 0.3
     xdotool key Return
     wait_record '^dialog\|0\|'
     expect_equal "$(grep '^dialog|0|' "$app/default/record.txt")" "dialog|0|1|$chosen" "chosen file"
@@ -249,15 +294,21 @@ case_script_error() {
     # (which starts with the message again), a line feed.
     local text
     text=$(console)
-    local report=$'e2e script stopped here\ne2e script stopped here\n    while executing\n"error "e2e script stopped here" "\n    (procedure "::e2e::stop" line 1)\n    invoked from within\n"::e2e::stop"\n    (file "'
+    local report=$'e2e script stopped here Grüße Ж 日本\ne2e script stopped here Grüße Ж 日本\n    while executing\n"error "e2e script stopped here Grüße Ж 日本" "\n    (procedure "::e2e::stop" line 1)\n    invoked from within\n"::e2e::stop"\n    (file "'
     [[ "$text" == *"$report"* ]] || win32_fail "no script error report on the console:"$'\n'"$text"
     # System error report: the system's text for the last error (a sentence
     # with its own line break), " in ", the command, a blank line; it comes
     # before the script's own failure.
-    [[ "$text" == *$'.\n in ::menu::submenu\n\ne2e script stopped here\n'* ]] ||
+    [[ "$text" == *$'.\n in ::menu::submenu\n\ne2e script stopped here Grüße Ж 日本\n'* ]] ||
         win32_fail "no system error report for ::menu::submenu on the console:"$'\n'"$text"
     [[ "$text" == *$'e2e action failed\ne2e action failed\n    while executing\n"error "e2e action failed""'* ]] ||
         win32_fail "no action error report on the console:"$'\n'"$text"
+    [[ "$text" == *$'e2e puts Grüße Ж 日本\n'* ]] || win32_fail "no puts output on the console:"$'\n'"$text"
+    # The translation failure's notice, as Windows showed it.
+    local notices
+    notices=$(cat "$app/default/notices.txt" 2>/dev/null)
+    [[ "$notices" == $'error in translateObj|keine Übersetzung für Ж 日本\n    while executing\n'* ]] ||
+        win32_fail "no translation notice: $notices"
 }
 
 # The demo application as shipped, started as from a desktop with two files:

@@ -12,6 +12,11 @@ VESK_WIN32_STATE=$(realpath -m "$VESK_WIN32_STATE")
 export WINEPREFIX="$VESK_WIN32_STATE/prefix"
 export WINEARCH=win32
 export WINEDEBUG=-all
+# Wine turns the Unix command line into the Windows one, and console output
+# into terminal bytes, in the Unix locale's character set: UTF-8 carries
+# every character of the tests.
+export LANG=C.UTF-8
+unset LC_ALL LC_CTYPE
 # No Mono or Gecko installer prompts: nothing here needs .NET or HTML.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export SHELL=/bin/bash

@@ -12,7 +12,7 @@ namespace eval ::config {}
 proc ::e2e::record {args} {
     variable recordFile
     set channel [open $recordFile a]
-    fconfigure $channel -translation lf
+    fconfigure $channel -translation lf -encoding utf-8
     puts $channel [join $args |]
     close $channel
 }

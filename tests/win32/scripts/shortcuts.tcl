@@ -1,11 +1,15 @@
 # Shortcuts through the accelerator table: Ctrl+O, Ctrl+Shift+S and Alt+X
 # (a system key), each recording its action; Alt+X closes the window.
+# The title and captions hold letters in and beyond the ANSI code page,
+# written literally (the script is UTF-8); they are read back from Windows.
 source [file join [file dirname [info script]] common.tcl]
-::screen::setwindowtext $parentwindow "vesk e2e shortcuts"
+set ::e2e::title "vesk e2e shortcuts Grüße Ж 日本"
+::e2e::record literal [string equal $::e2e::title "vesk e2e shortcuts Gr\u00fc\u00dfe \u0416 \u65e5\u672c"]
+::screen::setwindowtext $parentwindow $::e2e::title
 ::menu::createmenu {
-    ::menu::submenu File {
+    ::menu::submenu "Datei Ж" {
         ::menu::menu -ishortcut 16463 Open {::e2e::record action open}
-        ::menu::menu -ishortcut [expr {0x4000 | 0x2000 | 0x53}] "Save as" {::e2e::record action saveas}
+        ::menu::menu -ishortcut [expr {0x4000 | 0x2000 | 0x53}] "Speichern unter… 日本" {::e2e::record action saveas}
         ::menu::separator
         ::menu::menu -ishortcut [expr {0x8000 | 0x58}] Exit {
             ::e2e::record action exit
@@ -13,4 +17,8 @@ source [file join [file dirname [info script]] common.tcl]
         }
     }
 }
+load [file join [file dirname [info script]] .. readback.dll] Readback
+::e2e::record title [::e2e::windowtext $parentwindow]
+::e2e::record menu [::e2e::menutext $parentwindow 0] [::e2e::menutext $parentwindow 0 1]
+::e2e::record comctl [::e2e::comctl]
 ::e2e::record ready

@@ -1,0 +1,132 @@
+// A Tcl extension for the end-to-end scripts: reads back from Windows, in
+// the process itself, what a window shows, so a test sees the text as
+// Windows holds it (UTF-16), converted here to UTF-8 on its own.
+//   ::e2e::windowtext hwnd              the window's title (GetWindowTextW)
+//   ::e2e::menutext hwnd pos ?pos ...?  the label of the item at pos in the
+//                                       window's bar, then in its submenus
+//                                       (GetMenuStringW by position)
+//   ::e2e::comctl                       the path of the comctl32.dll that the
+//                                       process loads (the manifest's choice)
+//   ::e2e::answernotices file           from now on, answers every notice
+//                                       (message box) of the process with OK,
+//                                       after appending "caption|text" to file
+// Loaded with `load readback.dll Readback`.
+#include <windows.h>
+#include <tcl.h>
+
+#include <string>
+
+namespace {
+
+int utf8Result(Tcl_Interp* interp, const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(utf8.data(), size));
+    return TCL_OK;
+}
+
+HWND windowOf(Tcl_Interp* interp, Tcl_Obj* word, bool& ok) {
+    int handle = 0;
+    ok = Tcl_GetIntFromObj(interp, word, &handle) == TCL_OK;
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+}
+
+int windowText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "hwnd");
+        return TCL_ERROR;
+    }
+    bool ok = false;
+    const HWND window = windowOf(interp, objv[1], ok);
+    if (!ok) return TCL_ERROR;
+    wchar_t text[512];
+    return utf8Result(interp, text, GetWindowTextW(window, text, 512));
+}
+
+int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc < 3) {
+        Tcl_WrongNumArgs(interp, 1, objv, "hwnd pos ?pos ...?");
+        return TCL_ERROR;
+    }
+    bool ok = false;
+    HMENU menu = GetMenu(windowOf(interp, objv[1], ok));
+    if (!ok) return TCL_ERROR;
+    int position = 0;
+    for (int i = 2; i < objc; ++i) {
+        if (Tcl_GetIntFromObj(interp, objv[i], &position) != TCL_OK) return TCL_ERROR;
+        if (i + 1 < objc) menu = GetSubMenu(menu, position);
+    }
+    wchar_t text[512];
+    const int length = GetMenuStringW(menu, static_cast<UINT>(position), text, 512, MF_BYPOSITION);
+    if (length == 0) {
+        Tcl_SetObjResult(interp, Tcl_NewStringObj("no such menu item", -1));
+        return TCL_ERROR;
+    }
+    return utf8Result(interp, text, length);
+}
+
+int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
+    wchar_t path[MAX_PATH] = L"";
+    if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) GetModuleFileNameW(comctl, path, MAX_PATH);
+    return utf8Result(interp, path, lstrlenW(path));
+}
+
+std::wstring noticeFile;
+
+std::wstring textOf(HWND window) {
+    wchar_t text[2048];
+    return std::wstring(text, static_cast<std::size_t>(GetWindowTextW(window, text, 2048)));
+}
+
+BOOL CALLBACK answerNotice(HWND window, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[16];
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
+        GetClassNameW(window, className, 16) == 0 || lstrcmpW(className, L"#32770") != 0) {
+        return TRUE;
+    }
+    // The message text is the box's static control 0xFFFF.
+    const std::wstring line = textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n";
+    const int length = static_cast<int>(line.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), length, utf8.data(), size, nullptr, nullptr);
+    const HANDLE file = CreateFileW(noticeFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, utf8.data(), static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+    SendMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+DWORD WINAPI answerNotices(LPVOID) {
+    for (;;) {
+        EnumWindows(answerNotice, 0);
+        Sleep(100);
+    }
+}
+
+int answerNoticesCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "file");
+        return TCL_ERROR;
+    }
+    Tcl_DString native;
+    noticeFile = reinterpret_cast<const wchar_t*>(Tcl_WinUtfToTChar(Tcl_GetString(objv[1]), -1, &native));
+    Tcl_DStringFree(&native);
+    CloseHandle(CreateThread(nullptr, 0, answerNotices, nullptr, 0, nullptr));
+    return TCL_OK;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int Readback_Init(Tcl_Interp* interp) {
+    Tcl_CreateObjCommand(interp, "::e2e::windowtext", windowText, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::menutext", menuText, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::comctl", commonControls, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::answernotices", answerNoticesCommand, nullptr, nullptr);
+    return TCL_OK;
+}
