@@ -335,14 +335,14 @@ case_demo() {
 case "${1:-}" in
     setup) win32_env_start ;;
     cleanup) win32_env_stop ;;
-    shortcuts | open_dialog | bounds | script_error | demo)
+    command_line | shortcuts | open_dialog | bounds | script_error | demo)
         : "${VESK_WIN32_BIN:?}" "${VESK_SOURCE_DIR:?}"
         win32_env_use
         "case_$1"
         echo "win32 e2e $1: passed"
         ;;
     *)
-        echo "usage: $0 setup|cleanup|shortcuts|open_dialog|bounds|script_error|demo" >&2
+        echo "usage: $0 setup|cleanup|command_line|shortcuts|open_dialog|bounds|script_error|demo" >&2
         exit 2
         ;;
 esac
