@@ -6,6 +6,7 @@
 // inside GTK's own layout or menu code, where the script must not run.
 //
 // The client area is the area under the menu bar, as on Windows.
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -421,10 +422,18 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
         decorationWidth = (window->frame.right - window->frame.left) - gdk_window_get_width(gdkWindow);
         decorationHeight = (window->frame.bottom - window->frame.top) - gdk_window_get_height(gdkWindow);
     }
-    int innerWidth = width - decorationWidth;
-    int innerHeight = height - decorationHeight;
-    if (innerWidth < 1) innerWidth = 1;
-    if (innerHeight < 1) innerHeight = 1;
+    // Windows takes coordinates of 16 bits and sizes from 0 to 32767, and
+    // never makes a top-level window smaller than it can be drawn; GTK
+    // allocates a window that is smaller than its contents' minimum with
+    // criticals.
+    x = std::clamp(x, -32768, 32767);
+    y = std::clamp(y, -32768, 32767);
+    GtkRequisition minimum{};
+    gtk_widget_get_preferred_size(window->top, &minimum, nullptr);
+    int innerWidth = std::max({std::clamp(width, 0, 32767) - decorationWidth, minimum.width, 1});
+    int innerHeight = std::max({std::clamp(height, 0, 32767) - decorationHeight, minimum.height, 1});
+    width = innerWidth + decorationWidth;
+    height = innerHeight + decorationHeight;
     if (move) gtk_window_move(top, x, y);
     if (size) gtk_window_resize(top, innerWidth, innerHeight);
     // Send the request now, so that the server (and the next query) has it.
