@@ -35,6 +35,8 @@ struct Window {
     bool sizeIdleQueued = false;
     Rect frame{};                  // outer frame, screen coordinates
     bool frameKnown = false;
+    int decorationWidth = 0;       // the window manager's frame around the
+    int decorationHeight = 0;      // window, as the server last told it
     bool iconified = false;
     bool destroying = false;
 };
@@ -116,6 +118,13 @@ void readFrame(Window& window) {
     gdk_window_get_frame_extents(gdkWindow, &extents);
     window.frame = {extents.x, extents.y, extents.x + extents.width, extents.y + extents.height};
     window.frameKnown = true;
+    // Both sizes as the server has them now (GDK's own size may still wait
+    // for the server's answer to an earlier resize).
+    int width = 0;
+    int height = 0;
+    gdk_window_get_geometry(gdkWindow, nullptr, nullptr, &width, &height);
+    window.decorationWidth = std::max(extents.width - width, 0);
+    window.decorationHeight = std::max(extents.height - height, 0);
 }
 
 gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
@@ -416,12 +425,8 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     getWindowRect(handle, before);
     window = find(handle);
     // The frame of the window manager is not ours to size: take it off.
-    int decorationWidth = 0;
-    int decorationHeight = 0;
-    if (gdkWindow != nullptr && window->frameKnown) {
-        decorationWidth = (window->frame.right - window->frame.left) - gdk_window_get_width(gdkWindow);
-        decorationHeight = (window->frame.bottom - window->frame.top) - gdk_window_get_height(gdkWindow);
-    }
+    const int decorationWidth = window->decorationWidth;
+    const int decorationHeight = window->decorationHeight;
     // Windows takes coordinates of 16 bits and sizes from 0 to 32767, and
     // never makes a top-level window smaller than it can be drawn; GTK
     // allocates a window that is smaller than its contents' minimum with
