@@ -260,6 +260,7 @@ bool setMenu(WindowHandle window, MenuHandle handle) {
         gtk_widget_show(menu->shell);
         menu->window = window;
         bars[window] = handle;
+        gtk::fitContents(window);
     }
     return true;
 }
