@@ -58,6 +58,12 @@ int Generator::shortcut() {
     return pick(*this, kCodes);
 }
 
+std::string Generator::caption() {
+    std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
+    text += std::to_string(below(100));
+    return text;
+}
+
 std::string Generator::body(int depth) {
     std::ostringstream out;
     const int count = below(6);

@@ -38,7 +38,7 @@ public:
     bool chance(int percent) { return below(100) < percent; }
 
     int shortcut();
-    std::string caption() { return "C" + std::to_string(below(100)); }
+    std::string caption();
     std::string body(int depth);
     std::string action(int depth);
     std::string statement(int depth);

@@ -53,7 +53,7 @@ class Harness:
             os.makedirs(home)
             shutil.copy(program, self.app)
             self.command = [os.path.join(self.app, os.path.basename(program))]
-            suppressions = os.path.join(HERE, "lsan.supp")
+            suppressions = os.path.join(HERE, "..", "gtk", "lsan.supp")
             self.env.update(
                 DISPLAY=self.display.name, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                 GSETTINGS_BACKEND="memory", NO_AT_BRIDGE="1", GTK_THEME="Adwaita", LC_ALL="C.UTF-8",
