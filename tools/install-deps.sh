@@ -15,9 +15,6 @@ packages=(
   libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6
   # Windows program: cross toolchain, Tcl's source package, Wine
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 dpkg-dev wine wine32
-  # Torture of the real programs: a window manager on Wine's display (the
-  # sanitizer runtimes come with g++)
-  openbox
 )
 
 missing=()
