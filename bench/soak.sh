@@ -52,17 +52,27 @@ for platform in "${platforms[@]}"; do
     win32)
         export VESK_WIN32_STATE=$root/build/win32/wine
         source "$root/tests/win32/wine_env.sh"
+        running=0
+        [ -f "$VESK_WIN32_STATE/xvfb.pid" ] && kill -0 "$(cat "$VESK_WIN32_STATE/xvfb.pid")" 2>/dev/null && running=1
         win32_env_start 2>/dev/null
         cp "$root/build/win32/vesk2b.exe" "$root/build/win32/tcl86.dll" "$app/"
         started=$(date +%s)
         # On a pseudo-terminal the program's console is that terminal.
         (cd "$app" && script -q -e -c "stty -onlcr cols 1000; exec wine vesk2b.exe" "$app/console.log" \
-            </dev/null >/dev/null 2>&1)
+            </dev/null >/dev/null 2>&1) &
+        runner=$!
+        # The resident memory of the Wine process as Linux sees it, every 5 s.
+        while kill -0 $runner 2>/dev/null; do
+            ps -C vesk2b.exe -o rss= >>"$app/rss.txt"
+            sleep 5
+        done
+        wait $runner
         code=$?
         sed -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' -e 's/\r//g' "$app/console.log" >"$app/output.txt"
         report win32 "$app/output.txt" "$code"
+        echo "win32: resident memory of vesk2b.exe seen by ps every 5 s (kB): $(grep -o '[0-9]*' "$app/rss.txt" | tr '\n' ' ')"
         echo "win32: $(($(date +%s) - started)) s in all"
-        win32_env_stop
+        [ $running = 1 ] || win32_env_stop
         ;;
     esac
 done

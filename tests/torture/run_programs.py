@@ -17,6 +17,7 @@ Usage: run_programs.py gtk|win32 PROGRAM WRITER FIRST_SEED SCRIPTS SEQUENCES_PER
 WRITER is the torture_scripts executable (a .exe runs under Wine). For win32,
 VESK_WIN32_STATE names the running Wine environment (wine_env.sh).
 """
+import ctypes
 import os
 import re
 import shutil
@@ -28,6 +29,11 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "gtk"))
 import e2e  # noqa: E402  (Display and close_window)
+
+# A window may go between the look for it and the request to close it; Xlib's
+# default handler would end the harness on that error.
+_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
+ctypes.CDLL("libX11.so.6").XSetErrorHandler(_X_ERROR_HANDLER)
 
 RUN_TIMEOUT = 60.0
 BOX_TITLE = "^error in translate(Obj)?$"
@@ -62,6 +68,8 @@ class Harness:
             state = os.environ["VESK_WIN32_STATE"]
             with open(os.path.join(state, "display")) as number:
                 self.env["DISPLAY"] = ":" + number.read().strip()
+            # Wine's own errors go to the console log, for a failed run's report.
+            self.env["WINEDEBUG"] = "err+all,fixme-all"
             folder = os.path.dirname(program)
             for name in ("vesk2b.exe", "tcl86.dll"):
                 shutil.copy(os.path.join(folder, name), self.app)
