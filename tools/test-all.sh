@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
 
-presets=(headless asan gtk win32)
+presets=(headless asan gtk gtk-asan win32)
 if [ $# -gt 0 ]; then presets=("$@"); fi
 
 for preset in "${presets[@]}"; do

@@ -29,6 +29,7 @@ std::string validUtf8(const char* bytes);
 // windows.cpp
 GtkWidget* toplevel(WindowHandle window);                // null when unknown
 GtkBox* menuSlot(WindowHandle window);                   // the box the bar goes into
+void fitContents(WindowHandle window);                   // grows it to what its bar needs
 WindowHandle registerDialogFrame(GtkWidget* dialog, WindowHandle owner);
 WindowHandle registerDialogChild(WindowHandle frame);    // handle the dialog hook receives
 void forgetWindow(WindowHandle window);                  // drops a dialog handle

@@ -261,6 +261,7 @@ bool setMenu(WindowHandle window, MenuHandle handle) {
         gtk_widget_set_visible(menu->shell, !menu->items.empty());
         menu->window = window;
         bars[window] = handle;
+        gtk::fitContents(window);
     }
     // Last: the resize script may run in here and rebuild or destroy anything.
     gtk::menuBarChanged(window);

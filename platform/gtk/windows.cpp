@@ -292,6 +292,31 @@ GtkWidget* toplevel(WindowHandle handle) {
     return window == nullptr ? nullptr : window->top;
 }
 
+// A window narrower than a new bar needs grows to fit it, through GTK, so
+// that GTK never lays out the bar in less than its minimum width.
+void fitContents(WindowHandle handle) {
+    Window* window = find(handle);
+    GdkWindow* gdkWindow = window != nullptr && window->top != nullptr ? gtk_widget_get_window(window->top) : nullptr;
+    if (gdkWindow == nullptr) return;
+    GtkRequisition minimum{};
+    gtk_widget_get_preferred_size(window->top, &minimum, nullptr);
+    // GDK learns a size only when the server's answer comes; the frame holds
+    // the size asked for last.
+    int width = gdk_window_get_width(gdkWindow);
+    int height = gdk_window_get_height(gdkWindow);
+    if (window->frameKnown) {
+        width = std::min(width, window->frame.right - window->frame.left);
+        height = std::min(height, window->frame.bottom - window->frame.top);
+    }
+    if (width >= minimum.width && height >= minimum.height) return;
+    // Through the server too, as setWindowPos does: the size it asked the
+    // server for last is the one GTK lays out when the server's answer comes.
+    gtk_window_resize(GTK_WINDOW(window->top), std::max(width, minimum.width), std::max(height, minimum.height));
+    if (gtk_widget_get_mapped(window->top)) {
+        gdk_window_resize(gdkWindow, std::max(width, minimum.width), std::max(height, minimum.height));
+    }
+}
+
 GtkBox* menuSlot(WindowHandle handle) {
     Window* window = find(handle);
     if (window == nullptr || window->box == nullptr) {
@@ -494,8 +519,11 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     // The frame of the window manager is not ours to size: take it off.
     const int decorationWidth = window->decorationWidth;
     const int decorationHeight = window->decorationHeight;
-    int innerWidth = width - decorationWidth;
-    int innerHeight = height - decorationHeight;
+    // Windows takes coordinates of 16 bits and sizes from 0 to 32767.
+    x = std::clamp(x, -32768, 32767);
+    y = std::clamp(y, -32768, 32767);
+    int innerWidth = std::clamp(width, 0, 32767) - decorationWidth;
+    int innerHeight = std::clamp(height, 0, 32767) - decorationHeight;
     if (size) {
         limitInnerSize(*window, innerWidth, innerHeight);
         width = innerWidth + decorationWidth;

@@ -486,13 +486,14 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
     const Rect before = headless::clientOf(*w);
     std::int32_t currentWidth = w->frame.right - w->frame.left;
     std::int32_t currentHeight = w->frame.bottom - w->frame.top;
+    // Windows takes coordinates of 16 bits and sizes from 0 to 32767.
     if ((flags & 0x0002) == 0) {  // SWP_NOMOVE
-        w->frame.left = x;
-        w->frame.top = y;
+        w->frame.left = std::clamp(x, -32768, 32767);
+        w->frame.top = std::clamp(y, -32768, 32767);
     }
     if ((flags & kSwpNoSize) == 0) {
-        currentWidth = std::max(width, 0);
-        currentHeight = std::max(height, 0);
+        currentWidth = std::clamp(width, 0, 32767);
+        currentHeight = std::clamp(height, 0, 32767);
         if (w->parent == 0) {  // as Windows, quietly, for a top-level window
             currentWidth = std::clamp(currentWidth, headless::kMinTrackWidth, headless::kScreenWidth + 2 * headless::kBorder);
             currentHeight = std::clamp(currentHeight, headless::kMinTrackHeight, headless::kScreenHeight + 2 * headless::kBorder);

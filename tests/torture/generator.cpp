@@ -1,0 +1,302 @@
+#include "tests/torture/generator.h"
+
+#include <iterator>
+#include <sstream>
+
+namespace torture {
+
+const std::string_view kProcedures = R"tcl(
+namespace eval ::t {
+    variable mode identity depth 0 buildBody {} itemCode 0 countdown 0
+    variable resizeAction {} inResize 0 failBudget 1000000000
+}
+namespace eval ::locale {}
+namespace eval ::screen {}
+proc ::t::fails {} { expr {[incr ::t::failBudget -1] >= 0} }
+proc ::locale::translate {text} {
+    switch -- $::t::mode {
+        fail { if {[::t::fails]} { error "no translation for $text" } }
+        failsome { if {[string match *+ $text] && [::t::fails]} { error "no word $text" } }
+        empty { return "" }
+        build {
+            if {$::t::depth == 0} {
+                incr ::t::depth
+                catch {::menu::createmenu $::t::buildBody}
+                incr ::t::depth -1
+            }
+        }
+        item {
+            if {$::t::depth == 0} {
+                incr ::t::depth
+                catch {::menu::menu -ishortcut $::t::itemCode T:$text {lappend ::ran t}}
+                incr ::t::depth -1
+            }
+        }
+        destroy {
+            if {[incr ::t::countdown -1] == 0} { ::screen::destroywnd $::parentwindow }
+        }
+        unset { catch {unset ::menu::actions} }
+    }
+    return $text
+}
+proc ::screen::doresize {area} {
+    if {$::t::inResize} return
+    set ::t::inResize 1
+    set code [catch $::t::resizeAction]
+    set ::t::inResize 0
+    if {$code == 1} { error "resize failed" }
+}
+)tcl";
+
+template <typename T, std::size_t N>
+static const T& pick(Generator& g, const T (&choices)[N]) {
+    return choices[g.below(static_cast<int>(N))];
+}
+
+int Generator::shortcut() {
+    static constexpr int kCodes[] = {0, 0, 0x4041, 0x4042, 0x2041, 0x8073, 0x6053, 0xE041, 0x4090, 0x40C1, 0x4053};
+    return pick(*this, kCodes);
+}
+
+std::string Generator::caption() {
+    std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
+    text += std::to_string(below(100));
+    return text;
+}
+
+std::string Generator::body(int depth) {
+    std::ostringstream out;
+    const int count = below(6);
+    for (int i = 0; i < count; ++i) out << statement(depth) << "\n";
+    return out.str();
+}
+
+std::string Generator::fileDialog(std::string_view filter) {
+    if (!fileDialogs_) return oddWindowCommand();
+    return "catch {::vesk::filedlg " + dialogOptions() + " {" + std::string(filter) + "}}";
+}
+
+std::string Generator::action(int depth) {
+    if (depth > 2) return "lappend ::ran leaf";
+    switch (below(15)) {
+    case 0: return "error actionfail";
+    case 1: return "::menu::createmenu {" + body(depth + 1) + "}";
+    case 2: return "catch {::menu::createmenu {" + body(depth + 1) + "}}";
+    case 3: return "unset ::menu::actions";
+    case 4: return "unset ::menu::actions(" + std::to_string(40000 + below(8)) + ")";
+    case 5: return chance(40) ? "::screen::destroywnd $parentwindow" : "lappend ::ran d";
+    case 6: return fileDialog("Text|*.txt|All|*.*");
+    case 7: return "set ::menu::actions(" + std::to_string(40000 + below(8)) + ") {" + action(depth + 1) + "}";
+    case 8: return "::screen::setbounds $parentwindow {" + bounds() + "}";
+    case 9: return "set ::t::mode " + translationMode();
+    case 10: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth + 1) + "}";
+    case 11: return oddWindowCommand();
+    default: return "lappend ::ran " + std::to_string(below(1000));
+    }
+}
+
+std::string Generator::statement(int depth) {
+    switch (below(depth > 3 ? 4 : 21)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth) + "}";
+    case 4: return "::menu::menu " + caption() + " {" + action(depth) + "}";
+    case 5: return "::menu::separator";
+    case 6:
+    case 7: return "::menu::submenu " + caption() + " {" + body(depth + 1) + "}";
+    case 8: return "catch {::menu::submenu " + caption() + " {" + body(depth + 1) + " error subfail}}";
+    case 9: return "catch {::menu::createmenu {" + body(depth + 1) + "}}";
+    case 10: return chance(20) ? "::menu::createmenu {}" : "catch {error x}";
+    case 11: return chance(30) ? "error bodyfail" : "catch {error y}";
+    case 12: return "catch {unset ::menu::actions}";
+    case 13: return "::screen::setbounds $parentwindow {" + bounds() + "}";
+    case 14: return "set ::t::mode " + translationMode();
+    case 15: return fileDialog("All|*.*");
+    case 16: return chance(15) ? "::screen::destroywnd $parentwindow" : "::menu::separator a b";
+    case 17: return "set ::t::resizeAction {" + action(depth + 1) + "}";
+    case 18: return oddWindowCommand();
+    default: return "::menu::menu -- -" + caption() + " {lappend ::ran dash}";
+    }
+}
+
+std::string Generator::translationMode() {
+    static constexpr const char* kModes[] = {"identity", "identity", "identity", "fail", "failsome",
+                                             "empty",    "build",    "item",     "destroy", "unset"};
+    return pick(*this, kModes);
+}
+
+std::string Generator::dialogOptions() {
+    static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
+    return pick(*this, kOptions);
+}
+
+std::string Generator::bounds() {
+    if (chance(8)) {
+        static constexpr const char* kOdd[] = {
+            "0 0 0 0",           "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200",
+            "0 0 1 1",           "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
+        return pick(*this, kOdd);
+    }
+    return std::to_string(below(200)) + " " + std::to_string(below(200)) + " " + std::to_string(100 + below(700)) +
+           " " + std::to_string(100 + below(500));
+}
+
+std::string Generator::oddWindowCommand() {
+    static constexpr const char* kCommands[] = {
+        "catch {::screen::getclientrect 0}",
+        "catch {::screen::getbounds -1}",
+        "catch {::screen::setbounds 424242 {0 0 100 100}}",
+        "catch {::screen::destroywnd 7}",
+        "catch {::screen::setwindowtext 99999 {vesk torture}}",
+        "catch {::screen::getclientrect [expr {$parentwindow + 1}]}",
+        "catch {::screen::getbounds 0x7fffffff}",
+        "catch {::screen::getclientrect 4294967295}",
+        "catch {::screen::setbounds nowindow {0 0 1 1}}",
+        "catch {::screen::setbounds $parentwindow {1 2 3}}",
+        "catch {::screen::setbounds $parentwindow {a b c d}}",
+        "catch {::screen::setbounds $parentwindow \"\\{1 2\"}",
+        "catch {::screen::setbounds $parentwindow [::screen::getbounds $parentwindow]}",
+        "catch {::screen::getclientrect $parentwindow} ::t::area",
+        "::screen::setwindowtext $parentwindow {vesk torture}",
+        "catch {::screen::destroywnd}",
+        "::vesk::querytimer",
+    };
+    return pick(*this, kCommands);
+}
+
+std::string Generator::modeSettings() {
+    return "set ::t::mode " + translationMode() + "; set ::t::countdown " + std::to_string(1 + below(4)) +
+           "; set ::t::itemCode " + std::to_string(shortcut()) + "; set ::t::buildBody {" + body(1) + "}";
+}
+
+unsigned Generator::commandId() {
+    if (chance(10)) {
+        static constexpr unsigned kEdges[] = {39999, 49999, 50000, 0};
+        return pick(*this, kEdges);
+    }
+    return 40000 + static_cast<unsigned>(below(6));
+}
+
+std::uint32_t Generator::virtualKey() {
+    static constexpr std::uint32_t kKeys[] = {0x41, 0x42, 0x53, 0x73, 0x90, 0xC1};
+    return pick(*this, kKeys);
+}
+
+Step Generator::step() {
+    Step step;
+    switch (below(12)) {
+    case 0:
+    case 1:
+    case 2: step.script = "::menu::createmenu {" + body(0) + "}"; break;
+    case 3: step.script = body(1); break;  // item commands outside createmenu
+    case 4:
+    case 5:
+        step.kind = Step::Kind::Command;
+        step.commandId = commandId();
+        step.highWord = static_cast<unsigned>(below(2));
+        break;
+    case 6:
+    case 7:
+        step.kind = Step::Kind::Key;
+        step.virtualKey = virtualKey();
+        step.shift = chance(30);
+        step.ctrl = chance(60);
+        step.alt = chance(30);
+        break;
+    case 8:
+        step.kind = Step::Kind::Resize;
+        step.width = 300 + below(400);
+        step.height = 200 + below(300);
+        break;
+    case 9: step.script = modeSettings(); break;
+    case 10: step.kind = Step::Kind::DialogAnswers; break;
+    default: step.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(0) + "}"; break;
+    }
+    return step;
+}
+
+std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
+    std::string name;
+    switch (virtualKey) {
+    case 0x41: name = "a"; break;
+    case 0x42: name = "b"; break;
+    case 0x53: name = "s"; break;
+    case 0x73: name = "F4"; break;
+    case 0x90: name = "Num_Lock"; break;
+    default: return "";
+    }
+    return std::string(shift ? "shift+" : "") + (ctrl ? "ctrl+" : "") + (alt ? "alt+" : "") + name;
+}
+
+// Procedures of the program script around the sequences: each step runs at
+// global level under catch, as the in-process torture evaluates it, so that a
+// failing step does not end the script; a command runs its action the way
+// the window procedure does; the checks write a broken invariant to the
+// status file.
+static constexpr std::string_view kProgramProcedures = R"tcl(
+namespace eval ::config {}
+namespace eval ::t {
+    variable failBudget 4 statusFile [file join [file dirname [info script]] status.txt]
+}
+proc ::t::status {line} {
+    set channel [open $::t::statusFile a]
+    puts $channel $line
+    close $channel
+}
+proc ::config::save {} { ::t::status saved }
+proc ::t::step {script} { catch {uplevel #0 $script} }
+proc ::t::command {id} {
+    if {$id < 40000 || $id > 49999 || ![info exists ::menu::actions($id)]} return
+    catch {uplevel #0 [set ::menu::actions($id)]}
+}
+proc ::t::check {sequence} {
+    if {[set ::t::probe ok] ne "ok"} { ::t::status "broken: sequence $sequence: interpreter" }
+    if {$sequence % 5 != 4} return
+    # No body is left counted as running: a top-level bar can be built, and
+    # no menu is under construction after it.
+    set ::t::mode identity
+    if {[catch {::menu::createmenu {::menu::menu -ishortcut 16449 Probe {}}} message]} {
+        ::t::status "broken: sequence $sequence: probe bar: $message"
+    }
+    if {![catch {::menu::menu Outside {}} message] || $message ne "not valid here - must be called from within createmenu"} {
+        ::t::status "broken: sequence $sequence: a menu is still under construction: $message"
+    }
+}
+::screen::setwindowtext $parentwindow {vesk torture}
+)tcl";
+
+std::string programScript(std::uint32_t seed, int sequences) {
+    Generator generator(seed, false);
+    std::ostringstream steps;
+    std::vector<std::string> keys;
+    for (int sequence = 0; sequence < sequences; ++sequence) {
+        for (int count = 3 + generator.below(8); count > 0; --count) {
+            const Step step = generator.step();
+            switch (step.kind) {
+            case Step::Kind::Script: steps << "::t::step {" << step.script << "}\n"; break;
+            case Step::Kind::Command: steps << "::t::command " << step.commandId << "\n"; break;
+            case Step::Kind::Resize:
+                steps << "::t::step {::screen::setbounds $parentwindow {40 40 " << step.width << " " << step.height
+                      << "}}\n";
+                break;
+            case Step::Kind::Key: {
+                // Keys need the message loop: they are pressed once the script has run.
+                const std::string key = xdotoolKey(step.virtualKey, step.shift, step.ctrl, step.alt);
+                if (!key.empty() && keys.size() < 6) keys.push_back(key);
+                break;
+            }
+            case Step::Kind::DialogAnswers: break;
+            }
+        }
+        steps << "::t::check " << sequence << "\n";
+    }
+    std::ostringstream out;
+    out << "# keys:";
+    for (const std::string& key : keys) out << " " << key;
+    out << "\n# vesk2b torture: seed " << seed << ", " << sequences << " sequences\n"
+        << kProcedures << kProgramProcedures << steps.str() << "::t::status end\n";
+    return out.str();
+}
+
+}  // namespace torture

@@ -1,0 +1,76 @@
+// Seeded random sequences of menu, window and dialog commands for the
+// re-entrancy torture. One generator serves both the in-process torture on the
+// headless platform and the scripts that the real programs run as their
+// application script (programScript), so both try the same sequences.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torture {
+
+// The procedures the host calls, steered by variables the sequences set:
+// translations that fail, rebuild the bar, add items, destroy the window or
+// unset the actions; a resize script that runs a random action.
+extern const std::string_view kProcedures;
+
+// One step of a sequence: a script to evaluate, or an event from outside.
+struct Step {
+    enum class Kind { Script, Command, Key, Resize, DialogAnswers };
+    Kind kind = Kind::Script;
+    std::string script;
+    unsigned commandId = 0, highWord = 0;
+    std::uint32_t virtualKey = 0;
+    bool shift = false, ctrl = false, alt = false;
+    int width = 0, height = 0;
+};
+
+class Generator {
+public:
+    // Real programs show a dialog as a window of their own that nobody
+    // answers; their sequences leave file dialogs out.
+    explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
+
+    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    bool chance(int percent) { return below(100) < percent; }
+
+    int shortcut();
+    std::string caption();
+    std::string body(int depth);
+    std::string action(int depth);
+    std::string statement(int depth);
+    std::string translationMode();
+    std::string dialogOptions();
+    // Mostly ordinary bounds; now and then sizes a window cannot take.
+    std::string bounds();
+    // Window commands on handles that name no window or are no integers,
+    // and bounds lists of the wrong shape.
+    std::string oddWindowCommand();
+    // Steers the translation procedure for the next bars.
+    std::string modeSettings();
+    Step step();
+    unsigned commandId();
+    std::uint32_t virtualKey();
+
+private:
+    std::string fileDialog(std::string_view filter);
+
+    std::mt19937 random_;
+    bool fileDialogs_;
+};
+
+// A key press for a real program: an xdotool key name with modifiers, such
+// as "ctrl+shift+s"; empty when the key has no X name.
+std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt);
+
+// An application script of `sequences` random sequences for a real program.
+// It writes to status.txt beside itself: "end" when the script has run to
+// its end, "saved" from ::config::save, and "broken: ..." for a failed
+// invariant. Its first line lists, after "# keys:", the keys to press once
+// the message loop runs.
+std::string programScript(std::uint32_t seed, int sequences);
+
+}  // namespace torture
