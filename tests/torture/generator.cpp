@@ -256,6 +256,7 @@ proc ::t::check {sequence} {
     # No body is left counted as running: a top-level bar can be built, and
     # no menu is under construction after it.
     set ::t::mode identity
+    set ::t::resizeAction {}
     if {[catch {::menu::createmenu {::menu::menu -ishortcut 16449 Probe {}}} message]} {
         ::t::status "broken: sequence $sequence: probe bar: $message"
     }
