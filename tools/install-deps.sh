@@ -15,6 +15,8 @@ packages=(
   libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6
   # Windows program: cross toolchain, Tcl's source package, Wine
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 dpkg-dev wine wine32
+  # Fuzz targets (fuzz preset, tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()
