@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
     tail -n 40 "build/fuzz/$target.log"
     failed+=("$target")
   fi
-  grep -E '^(stat::number_of_executed_units|#[0-9]+ +DONE)' "build/fuzz/$target.log" || true
+  grep -E '^(stat::number_of_executed_units|#[0-9]+[[:space:]]+DONE)' "build/fuzz/$target.log" || true
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "=== fuzz findings in: ${failed[*]} (inputs in build/fuzz/findings/)"
