@@ -109,6 +109,25 @@ void key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
     headless::setModifiers(false, false, false);
 }
 
+// What the user may do while a message box or dialog is up: pick a menu
+// item, press a key or resize the window.
+void userEvent(fuzz::Input& input) {
+    static int nesting = 0;
+    if (nesting > 2 || !headless::window(host::mainWindow())) return;
+    ++nesting;
+    switch (input.byte() % 4) {
+    case 0: {
+        static constexpr unsigned kIds[] = {40000, 40001, 40002, 40003, 40005, 40010, 39999, 49999, 50000, 0};
+        headless::sendMessage({host::mainWindow(), platform::kWmCommand, kIds[input.below(std::size(kIds))], 0});
+        break;
+    }
+    case 1: key(input.flag() ? 0x41 + input.below(4) : input.byte(), input.flag(), input.flag(), input.flag()); break;
+    case 2: headless::resizeWindow(host::mainWindow(), 100 + input.byte(), 100 + input.byte()); break;
+    default: break;
+    }
+    --nesting;
+}
+
 void checkInvariants() {
     FUZZ_CHECK(headless::invalidMenuHandleUses() == 0);
     FUZZ_CHECK(headless::invalidAcceleratorTableUses() == 0);
@@ -125,19 +144,16 @@ void checkInvariants() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::startHost(std::string(fuzz::kQuietScript) + std::string(kScript));
     fuzz::Input input(data, size);
+    headless::onMessageBox([&input](const headless::MessageBoxRecord&) { userEvent(input); });
     Decoder decode(input);
     for (int steps = 0; steps < 32 && !input.empty(); ++steps) {
         switch (input.byte() % 10) {
         case 0:
         case 1: fuzz::evalWords({"::menu::createmenu", decode.body(0)}); break;
         case 2: fuzz::evalWords({"eval", decode.body(0)}); break;  // items outside any bar's body
-        case 3: {
-            static constexpr unsigned kIds[] = {40000, 40001, 40002, 40003, 40005, 40010, 39999, 49999, 50000, 0};
-            headless::sendMessage({host::mainWindow(), platform::kWmCommand, kIds[input.below(std::size(kIds))], 0});
-            break;
-        }
-        case 4: key(input.flag() ? 0x41 + input.below(4) : input.byte(), input.flag(), input.flag(), input.flag()); break;
-        case 5: headless::resizeWindow(host::mainWindow(), 100 + input.byte(), 100 + input.byte()); break;
+        case 3:
+        case 4:
+        case 5: userEvent(input); break;
         case 6:
             fuzz::evalWords({"set", "::f::mode", kModes[input.below(std::size(kModes))]});
             fuzz::evalWords({"set", "::f::countdown", std::to_string(1 + input.below(4))});
@@ -150,6 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             headless::DialogAnswer answer;
             if (input.flag()) answer = headless::chooseFiles({input.word(), input.word()});
             answer.errorCode = input.flag() ? 12291 : 0;
+            if (input.flag()) answer.whileOpen = [&input] { userEvent(input); };
             headless::queueDialogAnswer(answer);
             break;
         }
@@ -162,5 +179,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
     }
+    headless::onMessageBox(nullptr);  // it refers to this input
     return 0;
 }
