@@ -23,6 +23,8 @@ packages=(
   openbox weston
   # Windows program's icon, made from icons/vesk2b.svg: SVG to PNG, PNGs to .ico
   icoutils
+  # Fuzz targets (fuzz preset, tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -244,8 +244,9 @@ std::optional<WindowState> window(platform::WindowHandle handle) {
 void resizeWindow(platform::WindowHandle handle, int width, int height) {
     Window* w = find(handle);
     if (w == nullptr) return;
-    w->frame.right = w->frame.left + width;
-    w->frame.bottom = w->frame.top + height;
+    // Wide sums, wrapped: a script may have put the frame anywhere.
+    w->frame.right = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.left) + width);
+    w->frame.bottom = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.top) + height);
     sendMessage({handle, platform::kWmSize, 0, sizeParam(clientOf(*w))});
 }
 
@@ -484,8 +485,9 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
         return false;
     }
     const Rect before = headless::clientOf(*w);
-    std::int32_t currentWidth = w->frame.right - w->frame.left;
-    std::int32_t currentHeight = w->frame.bottom - w->frame.top;
+    // Wrapped like the frame itself, whose right edge may lie left of its left edge.
+    auto currentWidth = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.right) - w->frame.left);
+    auto currentHeight = static_cast<std::int32_t>(static_cast<std::int64_t>(w->frame.bottom) - w->frame.top);
     // Windows takes coordinates of 16 bits and sizes from 0 to 32767.
     if ((flags & 0x0002) == 0) {  // SWP_NOMOVE
         w->frame.left = std::clamp(x, -32768, 32767);

@@ -1,0 +1,91 @@
+// Shortcut codes of any value: a bar built from a long list of them gives
+// each item its label (caption, tab, modifier words, one key name per key)
+// and the accelerator list one entry per shortcut, in order, which the built
+// table holds exactly; entries added later replace the table.
+#include <cstdio>
+#include <map>
+
+#include "commands/accelerators.h"
+#include "tests/fuzz/fuzz_host.h"
+
+namespace {
+
+platform::Accelerator entryFor(std::int32_t code, std::int32_t id) {
+    platform::Accelerator entry{};
+    entry.fVirt = static_cast<std::uint8_t>(3 | (code & 0x8000 ? 0x10 : 0) | (code & 0x4000 ? 8 : 0) | (code & 0x2000 ? 4 : 0));
+    entry.key = static_cast<std::uint16_t>(code & 0xFF);
+    entry.cmd = static_cast<std::uint16_t>(id & 0xFFFF);
+    return entry;
+}
+
+void checkList(const std::vector<platform::Accelerator>& expected) {
+    FUZZ_CHECK(commands::acceleratorCount() == static_cast<int>(expected.size()));
+    const int capacity = commands::acceleratorCapacity();
+    FUZZ_CHECK(capacity >= commands::acceleratorCount() && capacity >= 64 && (capacity & (capacity - 1)) == 0);
+    const platform::AcceleratorTableHandle table = commands::acceleratorTable();
+    FUZZ_CHECK((table == 0) == expected.empty());
+    const auto built = table != 0 ? headless::acceleratorTable(table) : std::nullopt;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const platform::Accelerator& entry = commands::acceleratorEntries()[i];
+        FUZZ_CHECK(entry.fVirt == expected[i].fVirt && entry.key == expected[i].key && entry.cmd == expected[i].cmd);
+        FUZZ_CHECK(built && built->size() == expected.size() && (*built)[i].fVirt == entry.fVirt &&
+                   (*built)[i].key == entry.key && (*built)[i].cmd == entry.cmd);
+    }
+    FUZZ_CHECK(headless::liveAcceleratorTableCount() <= 1 && headless::invalidAcceleratorTableUses() == 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static int runs = 0;
+    if (runs++ % 256 == 0) fuzz::startHost(fuzz::kQuietScript);
+    fuzz::Input input(data, size);
+
+    // A list of codes, repeated up to eight times to pass the growth steps.
+    std::vector<std::int32_t> pattern;
+    for (int n = input.below(48); n > 0; --n) pattern.push_back(static_cast<std::int32_t>(input.integer()));
+    std::vector<std::int32_t> codes;
+    for (int repeat = 1 + input.below(8); repeat > 0; --repeat) codes.insert(codes.end(), pattern.begin(), pattern.end());
+    Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
+    for (std::int32_t code : codes) Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(code));
+    Tcl_SetVar2Ex(host::interpreter(), "::fuzzcodes", nullptr, list, TCL_GLOBAL_ONLY);
+    FUZZ_CHECK(fuzz::evalWords({"::menu::createmenu",
+                                "set i 0; foreach c $::fuzzcodes {::menu::menu -ishortcut $c C[incr i] {}}"}) == TCL_OK);
+
+    const auto items = headless::menuItems(headless::window(host::mainWindow())->menu);
+    FUZZ_CHECK(items.size() == codes.size());
+    std::vector<platform::Accelerator> expected;
+    std::map<int, std::string> keyNames;  // one name per key (its low seven bits)
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const std::int32_t code = codes[i];
+        const std::int32_t id = 40000 + static_cast<std::int32_t>(i);
+        FUZZ_CHECK(items[i].id == static_cast<std::uint32_t>(id));
+        std::string label = "C" + std::to_string(i + 1);
+        if (code == 0) {
+            FUZZ_CHECK(items[i].text == label);
+            continue;
+        }
+        expected.push_back(entryFor(code, id));
+        label += std::string("\t") + (code & 0x2000 ? "Shift+" : "") + (code & 0x4000 ? "Ctrl+" : "") + (code & 0x8000 ? "Alt+" : "");
+        FUZZ_CHECK(items[i].text.compare(0, label.size(), label) == 0 && items[i].text.size() > label.size());
+        const std::string name = items[i].text.substr(label.size());
+        FUZZ_CHECK(name.find('\t') == std::string::npos);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(code & 0xFF));
+        if (name.compare(0, 2, "0x") == 0) {
+            FUZZ_CHECK(name == hex);  // no name for the key: its code
+        } else {
+            FUZZ_CHECK(keyNames.emplace(code & 0x7F, name).first->second == name);
+        }
+    }
+    checkList(expected);
+
+    // Entries added after the table was built, with IDs of any value.
+    for (int n = input.below(4); n > 0; --n) {
+        const auto code = static_cast<std::int32_t>(input.integer()), id = static_cast<std::int32_t>(input.integer());
+        commands::addAccelerator(code, id);
+        expected.push_back(entryFor(code, id));
+        checkList(expected);
+    }
+    return 0;
+}

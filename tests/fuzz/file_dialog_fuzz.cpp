@@ -1,0 +1,60 @@
+// The file dialog's two conversions on arbitrary bytes: the filter text to
+// the filter block and index, and a selection block (missing terminators, a
+// buffer filled to its end) to the list of names. Both blocks are exactly as
+// large as stated, so any access outside them is a sanitizer finding.
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "commands/file_dialog.h"
+#include "tests/fuzz/fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
+    static_cast<void>(tclReady);
+    fuzz::Input input(data, size);
+
+    const std::string filter = input.bytes();
+    const commands::FilterBlock block = commands::convertFilter(filter);
+    FUZZ_CHECK(block.size == filter.size() + 2);
+    std::uint32_t bars = 0;
+    for (std::size_t i = 0; i < filter.size(); ++i) {
+        bars += filter[i] == '|';
+        FUZZ_CHECK(block.bytes[i] == (filter[i] == '|' ? '\0' : filter[i]));
+    }
+    FUZZ_CHECK(block.bytes[filter.size()] == '\0' && block.bytes[filter.size() + 1] == '\0');
+    FUZZ_CHECK(block.index == bars / 2);
+
+    // The rest is the selection, alone or at the front of a full file buffer
+    // whose remaining bytes are all one non-NUL byte.
+    const bool full = input.flag();
+    const std::uint8_t fill = static_cast<std::uint8_t>(input.byte() | 1);
+    std::string selection;
+    while (!input.empty()) selection += input.bytes();
+    const std::size_t length = full ? std::max<std::size_t>(commands::kFileBufferSize, selection.size()) : selection.size();
+    auto buffer = std::make_unique<char[]>(length);
+    std::memset(buffer.get(), fill, length);
+    if (!selection.empty()) std::memcpy(buffer.get(), selection.data(), selection.size());
+
+    // Expected: the strings up to the empty one or the end of the buffer.
+    std::vector<std::string> expected;
+    for (std::size_t at = 0; at < length && buffer[at] != '\0';) {
+        const std::size_t end = std::find(buffer.get() + at, buffer.get() + length, '\0') - buffer.get();
+        expected.emplace_back(buffer.get() + at, end - at);
+        at = end + 1;
+    }
+    Tcl_Obj* list = commands::convertSelection(buffer.get(), length);
+    Tcl_IncrRefCount(list);
+    int count = -1;
+    Tcl_Obj** elements = nullptr;
+    FUZZ_CHECK(Tcl_ListObjGetElements(nullptr, list, &count, &elements) == TCL_OK);
+    FUZZ_CHECK(count == static_cast<int>(expected.size()));
+    for (int i = 0; i < count; ++i) {
+        int elementLength = 0;
+        const char* bytes = Tcl_GetStringFromObj(elements[i], &elementLength);
+        FUZZ_CHECK(std::string_view(bytes, static_cast<std::size_t>(elementLength)) == expected[static_cast<std::size_t>(i)]);
+    }
+    if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list) == 0);
+    Tcl_DecrRefCount(list);
+    return 0;
+}

@@ -1,0 +1,232 @@
+// kestrum against a model: names of any bytes and length (hash collisions,
+// one buffer reused for different names, exact-size copies), start, stop and
+// reinit sequences on a clock with any steps, statistics and the report.
+// After every call the chains, every record field and the standard output
+// must be what the model says.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "internal.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace {
+
+constexpr std::int64_t kStopped = INT64_MAX;
+
+std::uint64_t now;
+std::uint64_t step;
+std::int64_t readClock() { return static_cast<std::int64_t>(now += step); }
+
+std::uint32_t hashOf(const std::string& name) {
+    std::uint32_t h = 0;
+    for (unsigned char c : name) h = h * 253u ^ c;
+    return h;
+}
+
+struct Record {
+    Profiler expected{};  // the fields the record must hold; name and next unused
+    std::string name;
+    Profiler* actual = nullptr;
+};
+
+struct Model {
+    std::map<std::uint32_t, Record> records;
+    std::vector<std::uint32_t> creationOrder;
+    std::int64_t starts = 0;
+    std::string output;
+
+    Record& get(const std::string& name) {
+        const std::uint32_t hash = hashOf(name);
+        auto [it, created] = records.try_emplace(hash);
+        if (created) {
+            it->second.expected = Profiler{kStopped, 0, 0, kStopped, 0, 0, nullptr, nullptr, hash, 0};
+            it->second.name = name;
+            creationOrder.push_back(hash);
+        }
+        return it->second;
+    }
+};
+
+// Standard output goes to a file that each check empties.
+std::string takeOutput() {
+    std::fflush(stdout);
+    const off_t length = lseek(1, 0, SEEK_CUR);
+    if (length == 0) return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    FUZZ_CHECK(pread(1, text.data(), text.size(), 0) == length);
+    FUZZ_CHECK(ftruncate(1, 0) == 0 && lseek(1, 0, SEEK_SET) == 0);
+    return text;
+}
+
+void stats(const Profiler& p, double result[2]) {
+    const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
+    const kestrum::Overheads o = kestrum::overheads();
+    result[0] = static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
+                static_cast<double>(p.nestedStarts) * o.outerSeconds;
+    result[1] = p.runCount != 0 ? result[0] / static_cast<double>(p.runCount) : 0.0;
+}
+
+void closePeriod(Profiler& p) {
+    if (p.runCount != 0 && p.accumulated < p.bestAccumulated) p.bestAccumulated = p.accumulated;
+    p.accumulated = p.runCount = p.nestedStarts = 0;
+}
+
+void checkState(Model& model) {
+    FUZZ_CHECK(kestrum::startCount() == model.starts);
+    // Chains in order, each in creation order.
+    std::vector<std::uint32_t> expected = model.creationOrder;
+    std::stable_sort(expected.begin(), expected.end(), [](std::uint32_t a, std::uint32_t b) { return (a & 0xFF) < (b & 0xFF); });
+    std::size_t at = 0;
+    for (unsigned chain = 0; chain < kestrum::chainCount; ++chain) {
+        for (const Profiler* p = kestrum::chainHead(chain); p != nullptr; p = p->next, ++at) {
+            FUZZ_CHECK(at < expected.size() && p->hash == expected[at] && (p->hash & 0xFF) == chain);
+            const Record& r = model.records[p->hash];
+            const Profiler& e = r.expected;
+            FUZZ_CHECK(p == r.actual && p->name == r.name && p->kind == 0);
+            FUZZ_CHECK(p->startStamp == e.startStamp && p->accumulated == e.accumulated && p->runCount == e.runCount &&
+                       p->bestAccumulated == e.bestAccumulated && p->startSequence == e.startSequence &&
+                       p->nestedStarts == e.nestedStarts);
+        }
+    }
+    FUZZ_CHECK(at == expected.size());
+    FUZZ_CHECK(takeOutput() == model.output);
+    model.output.clear();
+}
+
+std::string withoutNul(std::string name) { return name.substr(0, name.find('\0')); }
+
+// Names for the run: short and long, well known, and pairs of different
+// names with one hash (equal prefixes, then two bytes chosen to collide).
+std::vector<std::string> namePool(fuzz::Input& input) {
+    std::vector<std::string> pool;
+    for (int n = 1 + input.below(4); n > 0; --n) {
+        switch (input.below(4)) {
+        case 0: pool.push_back(withoutNul(input.bytes())); break;
+        case 1: pool.emplace_back(200 + 8 * input.byte(), static_cast<char>(input.byte() | 1)); break;
+        case 2: pool.push_back(input.flag() ? "abc" : input.flag() ? "" : "innerOverhead"); break;
+        default: {
+            const std::string prefix = withoutNul(input.bytes(16));
+            const std::uint32_t x = hashOf(prefix) * 253u;
+            const unsigned a = input.byte() | 1, b = input.byte() | 1;
+            pool.push_back(prefix + char(a) + char(b));
+            for (unsigned other = 1; other < 256; ++other) {
+                const std::uint32_t otherB = ((x ^ a) * 253u) ^ ((x ^ other) * 253u) ^ b;
+                if (other != a && otherB != 0 && otherB < 256) {
+                    pool.push_back(prefix + char(other) + char(otherB));
+                    FUZZ_CHECK(hashOf(pool.back()) == hashOf(pool[pool.size() - 2]));
+                    break;
+                }
+            }
+        }
+        }
+    }
+    return pool;
+}
+
+// The report as the model has it: chains in order, each in creation order.
+void report(Model& model) {
+    for (unsigned chain = 0; chain < kestrum::chainCount; ++chain) {
+        for (std::uint32_t hash : model.creationOrder) {
+            if ((hash & 0xFF) != chain) continue;
+            double result[2];
+            stats(model.records[hash].expected, result);
+            char line[160];
+            std::snprintf(line, sizeof line, "total time: %8.2fms - average time: %8.2f\xC2\xB5s (", result[0] * 1000.0,
+                          result[1] * 1000000.0);
+            model.output += line + model.records[hash].name + ")\n";
+        }
+    }
+    Profiler_Stats_All();
+}
+
+char sharedBuffer[2400];
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool ready = [] {
+        kestrum::testClock = readClock;
+        std::FILE* file = std::tmpfile();
+        FUZZ_CHECK(file != nullptr && dup2(fileno(file), 1) == 1);
+        // Calibrated once per process, with a clock step of 7 ticks per read.
+        step = 7;
+        double result[2];
+        Profiler_Stats(GetProfiler("x"), result);
+        takeOutput();
+        return true;
+    }();
+    static_cast<void>(ready);
+    kestrum::resetRegistryForTest();
+    now = 0;
+    step = 1;
+    Model model;
+
+    fuzz::Input input(data, size);
+    const std::vector<std::string> pool = namePool(input);
+    for (int ops = 0; ops < 64 && !input.empty(); ++ops) {
+        const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
+        // The name from one buffer that every call reuses, or from a block of exactly its size.
+        std::unique_ptr<char[]> copy;
+        const char* passed = sharedBuffer;
+        if (input.flag()) {
+            std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
+        } else {
+            copy = std::make_unique<char[]>(name.size() + 1);
+            std::memcpy(copy.get(), name.c_str(), name.size() + 1);
+            passed = copy.get();
+        }
+        const std::uint8_t op = input.byte() % 8;
+        if (op == 5) {
+            for (auto& [hash, each] : model.records) closePeriod(each.expected);
+            Profiler_Reinit_All();
+        } else if (op == 6) {
+            report(model);
+        } else if (op == 7) {
+            step = static_cast<std::uint64_t>(input.integer());
+        } else {
+            Record& r = model.get(name);
+            Profiler& e = r.expected;
+            Profiler* returned;
+            if (op == 0) {
+                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
+                e.startSequence = ++model.starts;
+                e.startStamp = static_cast<std::int64_t>(now + step);
+                returned = Profiler_Start(passed);
+            } else if (op == 1) {
+                if (e.startStamp == kStopped) {
+                    model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
+                } else {
+                    e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) + (now + step) -
+                                                              static_cast<std::uint64_t>(e.startStamp));
+                    ++e.runCount;
+                    e.nestedStarts += model.starts - e.startSequence;
+                    e.startStamp = kStopped;
+                }
+                returned = Profiler_Stop(passed);
+            } else if (op == 2) {
+                closePeriod(e);
+                returned = Profiler_Reinit(passed);
+            } else {
+                returned = GetProfiler(passed);
+                if (op == 4) {
+                    auto result = std::make_unique<double[]>(2);
+                    Profiler_Stats(returned, result.get());
+                    double expected[2];
+                    stats(e, expected);
+                    FUZZ_CHECK(result[0] == expected[0] && result[1] == expected[1]);
+                }
+            }
+            // Always the one record of the name's hash.
+            FUZZ_CHECK(r.actual == nullptr || r.actual == returned);
+            r.actual = returned;
+        }
+        checkState(model);
+    }
+    return 0;
+}
