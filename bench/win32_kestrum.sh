@@ -15,16 +15,7 @@ bin=${VESK_WIN32_BIN:-$root/build/win32}
 export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench}
 source "$root/tests/win32/wine_env.sh"
 
-for file in kestrum_bench.exe kestrum.dll; do
-    [ -f "$bin/$file" ] || win32_fail "$bin/$file is missing: build the win32 preset first"
-done
-
-started_env=0
-if [ ! -s "$VESK_WIN32_STATE/display" ] || ! kill -0 "$(cat "$VESK_WIN32_STATE/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-    win32_env_start
-    started_env=1
-fi
-win32_env_use
+win32_bench_env_start kestrum_bench.exe kestrum.dll
 
 status=0
 for run in $(seq "$runs"); do
@@ -32,5 +23,5 @@ for run in $(seq "$runs"); do
     (cd "$bin" && wine kestrum_bench.exe </dev/null) || status=1
 done
 
-[ "$started_env" -eq 1 ] && win32_env_stop
+win32_bench_env_stop
 exit $status

@@ -39,16 +39,7 @@ bin=${VESK_WIN32_BIN:-$root/build/win32}
 export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench}
 source "$root/tests/win32/wine_env.sh"
 
-for file in vesk2b.exe tcl86.dll bare_window.exe bare_tcl_window.exe; do
-    [ -f "$bin/$file" ] || win32_fail "$bin/$file is missing: build the win32 preset first"
-done
-
-started_env=0
-if [ ! -s "$VESK_WIN32_STATE/display" ] || ! kill -0 "$(cat "$VESK_WIN32_STATE/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-    win32_env_start
-    started_env=1
-fi
-win32_env_use
+win32_bench_env_start vesk2b.exe tcl86.dll bare_window.exe bare_tcl_window.exe
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 
 app="$VESK_WIN32_STATE/bench"
@@ -132,5 +123,5 @@ awk -v v="$vesk_median" -v b="$bare_median" 'BEGIN {
     printf "win32 start-up ratio: vesk2b / bare window %.3f (target <= 1.1)\n", v / b }'
 
 stop_desktop_holder
-[ "$started_env" -eq 1 ] && win32_env_stop
+win32_bench_env_stop
 exit 0

@@ -86,3 +86,23 @@ win32_env_use() {
 
 # Windows path of a Unix path.
 win32_path() { winepath -w "$1" 2>/dev/null; }
+
+# For the benchmarks: checks that the named files are in $bin, starts the
+# display and the prefix unless they are running already, and uses them.
+# win32_bench_env_stop stops them again only if this started them.
+win32_bench_env_start() {
+    local file
+    for file in "$@"; do
+        [ -f "$bin/$file" ] || win32_fail "$bin/$file is missing: build the win32 preset first"
+    done
+    win32_bench_started_env=0
+    if [ ! -s "$VESK_WIN32_STATE/display" ] || ! kill -0 "$(cat "$VESK_WIN32_STATE/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+        win32_env_start
+        win32_bench_started_env=1
+    fi
+    win32_env_use
+}
+
+win32_bench_env_stop() {
+    if [ "${win32_bench_started_env:-0}" -eq 1 ]; then win32_env_stop; fi
+}
