@@ -50,7 +50,11 @@ inline void startHost(std::string_view script) {
     static_cast<void>(tclReady);
     host::resetProcessState();
     headless::reset();
-    std::ofstream(hostFolder() / "default" / "vesk.tcl", std::ios::binary | std::ios::trunc) << script;
+    static std::string written;  // the file is only rewritten when the script changes
+    if (script != written) {
+        written = script;
+        std::ofstream(hostFolder() / "default" / "vesk.tcl", std::ios::binary | std::ios::trunc) << script;
+    }
     headless::setModuleFileName((hostFolder() / "vesk2b").string());
     headless::setRecording(false);
     int exitCode = 0;
