@@ -4,6 +4,12 @@
 // translations and resize scripts that rebuild the bar or destroy the window.
 // After every step: no invalid menu or table handle was used, the window's
 // bar is live or absent, and no menu exists that nothing owns.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
 #include "tests/fuzz/fuzz_host.h"
 #include "tests/menu_support.h"
 
@@ -128,6 +134,29 @@ void userEvent(fuzz::Input& input) {
     --nesting;
 }
 
+// Starting Tcl is most of a run's time, so a long run may keep one host for
+// up to VESK_FUZZ_INPUTS_PER_HOST inputs (default 1: a new host for each).
+// Each input is then also appended to script-host-PID.inputs, emptied when a
+// host starts, so that a finding can be replayed after the inputs that ran
+// before it on its host (the replay main takes that file as a sequence).
+int inputsPerHost() {
+    static const int count = [] {
+        const char* value = std::getenv("VESK_FUZZ_INPUTS_PER_HOST");
+        return value != nullptr ? std::max(1, std::atoi(value)) : 1;
+    }();
+    return count;
+}
+
+void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost) {
+    static const int file = ::open(("script-host-" + std::to_string(::getpid()) + ".inputs").c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    FUZZ_CHECK(file >= 0);
+    if (newHost) FUZZ_CHECK(::ftruncate(file, 0) == 0 && ::lseek(file, 0, SEEK_SET) == 0);
+    const auto length = static_cast<std::uint32_t>(size);
+    FUZZ_CHECK(::write(file, &length, sizeof length) == sizeof length);
+    FUZZ_CHECK(::write(file, data, size) == static_cast<ssize_t>(size));
+}
+
 void checkInvariants() {
     FUZZ_CHECK(headless::invalidMenuHandleUses() == 0);
     FUZZ_CHECK(headless::invalidAcceleratorTableUses() == 0);
@@ -142,9 +171,19 @@ void checkInvariants() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::startHost(std::string(fuzz::kQuietScript) + std::string(kScript));
+    static int ranOnHost = 0;
+    const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(host::mainWindow());
+    if (newHost) {
+        fuzz::startHost(std::string(fuzz::kQuietScript) + std::string(kScript));
+        ranOnHost = 0;
+    }
+    ++ranOnHost;
+    if (inputsPerHost() > 1) keepOnHostHistory(data, size, newHost);
     fuzz::Input input(data, size);
-    headless::onMessageBox([&input](const headless::MessageBoxRecord&) { userEvent(input); });
+    // Dialog answers queued by an earlier input on this host draw on this one.
+    static fuzz::Input* current = nullptr;
+    current = &input;
+    headless::onMessageBox([](const headless::MessageBoxRecord&) { userEvent(*current); });
     Decoder decode(input);
     for (int steps = 0; steps < 32 && !input.empty(); ++steps) {
         switch (input.byte() % 10) {
@@ -166,7 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             headless::DialogAnswer answer;
             if (input.flag()) answer = headless::chooseFiles({input.word(), input.word()});
             answer.errorCode = input.flag() ? 12291 : 0;
-            if (input.flag()) answer.whileOpen = [&input] { userEvent(input); };
+            if (input.flag()) answer.whileOpen = [] { userEvent(*current); };
             headless::queueDialogAnswer(answer);
             break;
         }
@@ -179,6 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
     }
-    headless::onMessageBox(nullptr);  // it refers to this input
+    headless::onMessageBox(nullptr);
+    current = nullptr;
     return 0;
 }
