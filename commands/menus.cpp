@@ -60,6 +60,17 @@ std::string keyName(std::int32_t shortcutCode) {
 
 const char* textOf(const std::optional<TclRef>& word) { return word ? Tcl_GetString(word->get()) : ""; }
 
+// A label cut at its buffer's end must not end in part of a UTF-8 character:
+// the platforms would show it as a replacement character or refuse it.
+void endOnWholeCharacter(char* text, std::size_t length) {
+    std::size_t lead = length;
+    while (lead > 0 && length - lead < 4 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead == 0) return;
+    const auto first = static_cast<unsigned char>(text[--lead]);
+    const std::size_t size = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+    if (length - lead < size) text[lead] = '\0';
+}
+
 }  // namespace
 
 platform::MenuHandle menuUnderConstruction() { return buildingMenu; }
@@ -213,8 +224,9 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     char label[256];
     const char* text = Tcl_GetString(caption.get());
     if (shortcutCode != 0) {
-        std::snprintf(label, sizeof label, "%s\t%s%s%s%s", text, textOf(shift), textOf(ctrl), textOf(alt),
-                      keyName(shortcutCode).c_str());
+        const int full = std::snprintf(label, sizeof label, "%s\t%s%s%s%s", text, textOf(shift), textOf(ctrl),
+                                       textOf(alt), keyName(shortcutCode).c_str());
+        if (full >= static_cast<int>(sizeof label)) endOnWholeCharacter(label, sizeof label - 1);
         text = label;
         addAccelerator(shortcutCode, commandId);
     }

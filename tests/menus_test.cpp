@@ -107,13 +107,20 @@ TEST_F(Menus, ShortcutLabels) {
 
 TEST_F(Menus, LongLabelIsCutAt255Bytes) {
     const std::string caption(300, 'x');
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 " + caption + " a; ::menu::menu " + caption + " b}").code,
+    // Two-byte characters: the 255th byte is the first half of the 128th.
+    std::string wide;
+    for (int i = 0; i < 150; ++i) wide += "\xC3\xA9";
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 " + caption + " a; ::menu::menu " + caption +
+                   " b; ::menu::menu -ishortcut 16463 " + wide + " c}")
+                  .code,
               TCL_OK);
     const auto all = items(bar());
-    ASSERT_EQ(all.size(), 2u);
+    ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].text, std::string(255, 'x'));
     // Without a shortcut the caption goes to the platform whole.
     EXPECT_EQ(all[1].text, caption);
+    // A cut never splits a character.
+    EXPECT_EQ(all[2].text, wide.substr(0, 254));
 }
 
 TEST_F(Menus, OptionParsing) {
