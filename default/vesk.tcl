@@ -256,11 +256,9 @@ proc ::screen::doresize {clientArea} {
     ::demo::say "resize: $clientArea"
 }
 
-# The host runs the resize script inside ::screen::setbounds, in the frame of
-# its caller, where the script reads $parentwindow: a proc that sets the
-# bounds makes it visible.
+# The host runs the resize script inside ::screen::setbounds, at global
+# level, so ::screen::doresize sees the new client area before this returns.
 proc ::demo::resizeto {name} {
-    global parentwindow
     variable sizes
     lassign [::screen::getbounds $::parentwindow] left top
     lassign [dict get $sizes $name] width height
@@ -271,7 +269,6 @@ proc ::demo::resizeto {name} {
 # There is no host command for the screen size: it comes from the
 # configuration file ("screen {width height}"), 1280x1024 unless set there.
 proc ::demo::centre {} {
-    global parentwindow
     variable screen
     variable bounds
     lassign [::screen::getbounds $::parentwindow] left top width height
