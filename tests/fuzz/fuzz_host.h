@@ -29,15 +29,18 @@ proc ::vesk::filedialog {mode files} {}
 proc ::config::save {} {}
 )tcl";
 
-// One temporary folder per process, removed at exit.
+// One temporary folder per process, removed at exit. The exit handler keeps
+// its own copy of the name: the path object is destroyed before it runs.
 inline const std::filesystem::path& hostFolder() {
+    static char made[4096];
     static const std::filesystem::path folder = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "vesk_fuzz_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        if (pattern.size() >= sizeof made || ::mkdtemp(pattern.data()) == nullptr) std::abort();
         std::filesystem::create_directories(std::filesystem::path(pattern) / "default");
+        pattern.copy(made, pattern.size());
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(hostFolder(), ignored);
+            std::filesystem::remove_all(made, ignored);
         });
         return std::filesystem::path(pattern);
     }();
