@@ -31,24 +31,19 @@ class Display:
     """A private Xvfb server for one test."""
 
     def __init__(self):
-        # A number of our own, away from the low ones that desktops and other
-        # test runs take; Xvfb reports on the pipe once it accepts clients.
-        for attempt in range(50):
-            number = 200 + (os.getpid() * 7 + attempt * 13) % 700
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                continue
-            read_end, write_end = os.pipe()
-            self.server = subprocess.Popen(
-                ["Xvfb", f":{number}", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
-                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            os.close(write_end)
-            with os.fdopen(read_end) as pipe:
-                reported = pipe.readline().strip()
-            if reported == str(number):
-                self.name = f":{number}"
-                return
+        # Xvfb takes the first free number and reports it on the pipe once it
+        # accepts clients.
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            reported = pipe.readline().strip()
+        if not reported.isdigit():
             self.server.wait(timeout=5)
-        raise Failure("Xvfb did not start")
+            raise Failure("Xvfb did not start")
+        self.name = f":{reported}"
 
     def close(self):
         self.server.terminate()
