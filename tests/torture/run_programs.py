@@ -118,9 +118,11 @@ class Harness:
         """Runs one script; returns None when it passed, or why it failed.
         A run in which Wine could not start its display driver (its desktop
         process was restarting) never reached the program: it runs again.
-        So does a win32 run that Wine's loader ended with SIGSEGV (exit code
-        139, about one run in a hundred, not reproducible with its script):
-        it is printed and counted, and a second such end fails the run."""
+        So does a win32 run that Wine ended with SIGSEGV (exit code 139):
+        Wine could crash while it killed threads still running at
+        ExitProcess (Tcl's console threads, which the program now ends
+        first). Such an end is printed and counted, and a second one for
+        the same script fails the run."""
         why = self.run_once(script)
         if why and self.platform == "win32" and "nodrv_CreateWindow" in why:
             self.retries += 1
