@@ -115,11 +115,17 @@ void key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
     headless::setModifiers(false, false, false);
 }
 
+// User events left for the input that runs. Each message box brings one,
+// and an action may show a box per item; without a bound three levels of
+// that made hundreds of thousands of boxes from one short input.
+int userEventsLeft = 0;
+
 // What the user may do while a message box or dialog is up: pick a menu
 // item, press a key or resize the window.
 void userEvent(fuzz::Input& input) {
     static int nesting = 0;
-    if (nesting > 2 || !headless::window(host::mainWindow())) return;
+    if (nesting > 2 || userEventsLeft <= 0 || !headless::window(host::mainWindow())) return;
+    --userEventsLeft;
     ++nesting;
     switch (input.byte() % 4) {
     case 0: {
@@ -180,6 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++ranOnHost;
     if (inputsPerHost() > 1) keepOnHostHistory(data, size, newHost);
     fuzz::Input input(data, size);
+    userEventsLeft = 64;
     // Dialog answers queued by an earlier input on this host draw on this one.
     static fuzz::Input* current = nullptr;
     current = &input;
