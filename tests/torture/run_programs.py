@@ -83,7 +83,7 @@ class Harness:
             # procedure from inside Wine's X event handling, which handles no
             # further X events, so that a message box shown by the resize
             # script there never sees a key.
-        self.boxes = self.keys = self.retries = self.segfaults = 0
+        self.boxes = self.keys = self.retries = 0
 
     def close(self):
         if self.display:
@@ -118,18 +118,10 @@ class Harness:
         """Runs one script; returns None when it passed, or why it failed.
         A run in which Wine could not start its display driver (its desktop
         process was restarting) never reached the program: it runs again.
-        So does a win32 run that Wine ended with SIGSEGV (exit code 139):
-        Wine could crash while it killed threads still running at
-        ExitProcess (Tcl's console threads, which the program now ends
-        first). Such an end is printed and counted, and a second one for
-        the same script fails the run."""
+        Any other failure, a crash included, fails the run."""
         why = self.run_once(script)
         if why and self.platform == "win32" and "nodrv_CreateWindow" in why:
             self.retries += 1
-            why = self.run_once(script)
-        if why and self.platform == "win32" and why.startswith("exit code 139"):
-            self.segfaults += 1
-            print(f"Wine ended {os.path.basename(script)} with SIGSEGV; running it again:\n{why}\n", flush=True)
             why = self.run_once(script)
         return why
 
@@ -235,8 +227,7 @@ def main():
     elapsed = time.time() - started
     print(f"torture {platform}: {count} runs, {count * sequences} sequences, {len(failures)} failed "
           f"{failures[:20]}; {harness.boxes} message boxes dismissed, {harness.keys} keys pressed; "
-          + (f"{harness.retries} runs again after Wine had no display driver, "
-             f"{harness.segfaults} after a SIGSEGV; " if platform == "win32" else "")
+          + (f"{harness.retries} runs again after Wine had no display driver; " if platform == "win32" else "")
           + f"{elapsed:.0f} s")
     if not failures:
         shutil.rmtree(work, ignore_errors=True)
