@@ -450,9 +450,14 @@ bool destroyWindow(WindowHandle handle) {
     Window* window = find(handle);
     if (window == nullptr) return false;
     switch (window->kind) {
-    case Kind::main:
+    case Kind::main: {
+        GdkDisplay* display = gtk_widget_get_display(window->top);
         gtk_widget_destroy(window->top);  // the destroy message arrives inside this call
+        // Gone from the screen now, as on Windows, not once the loop next
+        // runs: the script may go on for a while, or the process end late.
+        gdk_display_sync(display);
         return true;
+    }
     case Kind::dialogFrame:
         gtk_dialog_response(GTK_DIALOG(window->top), GTK_RESPONSE_CANCEL);
         return true;

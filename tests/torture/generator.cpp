@@ -296,7 +296,8 @@ std::string programScript(std::uint32_t seed, int sequences) {
     out << "# keys:";
     for (const std::string& key : keys) out << " " << key;
     out << "\n# vesk2b torture: seed " << seed << ", " << sequences << " sequences\n"
-        << kProcedures << kProgramProcedures << steps.str() << "::t::status end\n";
+        << kProcedures << kProgramProcedures << steps.str()
+        << "if {[catch {::screen::getbounds $parentwindow}]} { ::t::status gone }\n::t::status end\n";
     return out.str();
 }
 
