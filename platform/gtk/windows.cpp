@@ -277,6 +277,10 @@ void onDestroy(GtkWidget*, gpointer data) {
     Window* window = find(handle);
     if (window == nullptr) return;
     window->destroying = true;
+    // GTK has hidden the window by now. Off the screen at once, as on
+    // Windows, whether a script or the user closed it: the script may go on
+    // for a while, or the process end late.
+    gdk_display_sync(gdk_display_get_default());
     WindowProcedure procedure = window->procedure;
     if (procedure != nullptr) procedure(handle, kWmDestroy, 0, 0);
     gtk::windowDestroyed(handle);
@@ -450,14 +454,9 @@ bool destroyWindow(WindowHandle handle) {
     Window* window = find(handle);
     if (window == nullptr) return false;
     switch (window->kind) {
-    case Kind::main: {
-        GdkDisplay* display = gtk_widget_get_display(window->top);
+    case Kind::main:
         gtk_widget_destroy(window->top);  // the destroy message arrives inside this call
-        // Gone from the screen now, as on Windows, not once the loop next
-        // runs: the script may go on for a while, or the process end late.
-        gdk_display_sync(display);
         return true;
-    }
     case Kind::dialogFrame:
         gtk_dialog_response(GTK_DIALOG(window->top), GTK_RESPONSE_CANCEL);
         return true;

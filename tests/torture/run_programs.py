@@ -10,9 +10,9 @@ through the real accelerator tables) and then asks the window to close, the
 way a window manager does.
 
 A run passes when the program exits with 0, the script reached its end and
-::config::save ran, no invariant broke, a window the script destroyed is off
-the screen by then, and (gtk) standard error holds no sanitizer report and no
-GLib, GDK or GTK warning or critical.
+::config::save ran, no invariant broke, a window that was destroyed (by the
+script or a key) is off the screen, and (gtk) standard error holds no
+sanitizer report and no GLib, GDK or GTK warning or critical.
 
 Usage: run_programs.py gtk|win32 PROGRAM WRITER FIRST_SEED SCRIPTS SEQUENCES_PER_SCRIPT
 WRITER is the torture_scripts executable (a .exe runs under Wine). For win32,
@@ -153,8 +153,8 @@ class Harness:
                 status = read_lines(status_path)
                 if "end" in status or time.time() > deadline - RUN_TIMEOUT / 2:
                     main = self.xdotool("search", "--onlyvisible", "--name", MAIN_TITLE)
-                    if main and "gone" in status:
-                        return "the script destroyed the window, but it is still on the screen"
+                    if main and ("gone" in status or "saved" in status):
+                        return "the window was destroyed, but it is still on the screen"
                     if main and keys:
                         self.press(main[0], keys.pop(0))
                         self.keys += 1
