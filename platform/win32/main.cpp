@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <memory>
 #include <vector>
 
 #include "host/host.h"
@@ -20,14 +21,13 @@ std::vector<HANDLE> tclThreads() {
     const auto query = reinterpret_cast<QueryThread>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
     const HMODULE tcl = GetModuleHandleW(L"tcl86.dll");
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (query == nullptr || tcl == nullptr || snapshot == INVALID_HANDLE_VALUE) {
-        if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
-        return threads;
-    }
+    if (query == nullptr || tcl == nullptr) return threads;
+    const HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (taken == INVALID_HANDLE_VALUE) return threads;
+    const std::unique_ptr<void, decltype(&CloseHandle)> snapshot(taken, &CloseHandle);
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
         if (entry.th32OwnerProcessID != GetCurrentProcessId() || entry.th32ThreadID == GetCurrentThreadId()) continue;
         const HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ThreadID);
         if (thread == nullptr) continue;
@@ -40,7 +40,6 @@ std::vector<HANDLE> tclThreads() {
             CloseHandle(thread);
         }
     }
-    CloseHandle(snapshot);
     return threads;
 }
 
