@@ -20,11 +20,13 @@ if(WIN32)
     IMPORTED_IMPLIB ${VESK_TCL_WIN32_ROOT}/lib/libtcl86.dll.a
     INTERFACE_INCLUDE_DIRECTORIES ${VESK_TCL_WIN32_ROOT}/include)
   set(VESK_TCLSH_WIN32 ${VESK_TCL_WIN32_ROOT}/bin/tclsh86.exe)
+  set(VESK_TCL_STUB_LIBRARY ${VESK_TCL_WIN32_ROOT}/lib/libtclstub86.a)
 else()
   # Static linking saves the desktop program the loader's work on libtcl at
   # every start; the tests keep the shared library.
   option(VESK_TCL_STATIC "Link Debian's static Tcl library" OFF)
   find_package(TCL 8.6 REQUIRED)
+  find_library(VESK_TCL_STUB_LIBRARY NAMES libtclstub8.6.a tclstub8.6 REQUIRED)
   add_library(vesk::tcl INTERFACE IMPORTED)
   target_include_directories(vesk::tcl INTERFACE ${TCL_INCLUDE_PATH})
   if(VESK_TCL_STATIC)
@@ -36,3 +38,10 @@ else()
     target_link_libraries(vesk::tcl INTERFACE ${TCL_LIBRARY})
   endif()
 endif()
+
+# Extensions that the programs load are built as Tcl extensions are: against
+# the stubs library, so they work with whatever Tcl 8.6 the process has.
+add_library(vesk::tclstub INTERFACE IMPORTED)
+target_link_libraries(vesk::tclstub INTERFACE ${VESK_TCL_STUB_LIBRARY})
+target_include_directories(vesk::tclstub INTERFACE $<TARGET_PROPERTY:vesk::tcl,INTERFACE_INCLUDE_DIRECTORIES>)
+target_compile_definitions(vesk::tclstub INTERFACE USE_TCL_STUBS)

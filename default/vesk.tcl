@@ -4,11 +4,13 @@
 # the open and save dialogs and a list of recent files, a View menu that
 # sizes and centres the window, a Language menu that rebuilds the bar in
 # English, German or French, and Help -> About with the uptime. The window
-# title lists the open files. Window bounds, language and recent files are
-# kept in a per-user configuration file.
+# title lists the open files, and when the filelist extension sits beside the
+# program, a native list view in the window shows them with their sizes and
+# times (Delete removes the selected ones). Window bounds, language and recent
+# files are kept in a per-user configuration file.
 #
 # The host gives this script a bare interpreter: no package loading, no
-# library procedures. Every action is also written as one line to standard
+# library procedures, only `load` for native code. Every action is also written as one line to standard
 # output, so that what the program does can be followed from a terminal.
 
 namespace eval ::screen {}
@@ -18,6 +20,7 @@ namespace eval ::config {}
 
 namespace eval ::demo {
     variable files {}          ;# full paths of the open files
+    variable view {}           ;# the filelist view, when the extension is there
     variable recent {}         ;# most recent first
     variable language en
     variable bounds {}         ;# last known outer bounds of the main window
@@ -51,6 +54,7 @@ namespace eval ::demo {
             &Help &Hilfe  "&About" "\u00dc&ber"  Shift+ Umschalt+  Ctrl+ Strg+  Alt+ Alt+
             Open \u00d6ffnen  Merge Zusammenf\u00fchren  "Save As" "Speichern unter"
             "Text files" Textdateien  "All files" "Alle Dateien"  "up for" "l\u00e4uft seit"
+            "&Remove selected" "Auswahl &entfernen"  "List &timings" "&Zeiten der Liste"
         }
         fr {
             &File &Fichier  "&Open\u2026" "&Ouvrir\u2026"  "&Merge\u2026" "&Fusionner\u2026"
@@ -60,6 +64,7 @@ namespace eval ::demo {
             &Help &Aide  "&About" "\u00c0 &propos"  Shift+ Maj+  Ctrl+ Ctrl+  Alt+ Alt+
             Open Ouvrir  Merge Fusionner  "Save As" "Enregistrer sous"
             "Text files" "Fichiers texte"  "All files" "Tous les fichiers"  "up for" "actif depuis"
+            "&Remove selected" "&Retirer la s\u00e9lection"  "List &timings" "&Temps de la liste"
         }
     }
 }
@@ -101,6 +106,10 @@ proc ::demo::buildmenu {} {
             ::menu::menu -ishortcut [shortcut O Ctrl] "&Open\u2026" ::demo::open
             ::menu::menu "&Merge\u2026" ::demo::merge
             ::menu::menu -ishortcut [shortcut S Shift Ctrl] "Save &As\u2026" ::demo::saveas
+            if {$::demo::view ne ""} {
+                # 0x2E: the Delete key
+                ::menu::menu -ishortcut 0x2E "&Remove selected" ::demo::removeselected
+            }
             ::menu::submenu &Recent {
                 if {[llength $recent] == 0} {
                     ::menu::menu (empty) {::demo::say "recent: empty"}
@@ -119,6 +128,9 @@ proc ::demo::buildmenu {} {
             }
             ::menu::separator
             ::menu::menu "&Centre on screen" ::demo::centre
+            if {$::demo::view ne ""} {
+                ::menu::menu "List &timings" ::demo::timings
+            }
             ::menu::separator
             ::menu::submenu &Language {
                 foreach {code name} $languages {
@@ -145,6 +157,57 @@ proc ::demo::updatetitle {} {
         append title " - " [join $names ", "]
     }
     ::screen::setwindowtext $::parentwindow $title
+    showfiles
+}
+
+# ---------------------------------------------------------------- list view
+
+# The filelist extension, when it sits beside the program: a native list of
+# the open files in the window's client area.
+proc ::demo::loadlist {} {
+    variable view
+    set library [file join [file dirname [info nameofexecutable]] filelist[info sharedlibextension]]
+    if {![file exists $library]} {
+        return
+    }
+    if {[catch {
+        load $library
+        set view [::filelist::create $::parentwindow]
+        ::filelist::place $view [::screen::getclientrect $::parentwindow]
+        ::filelist::focus $view
+    } message]} {
+        set view ""
+        say "no list view: $message"
+    }
+}
+
+proc ::demo::showfiles {} {
+    variable view
+    variable files
+    if {$view ne ""} {
+        ::filelist::files $view $files
+    }
+}
+
+proc ::demo::removeselected {} {
+    variable view
+    variable files
+    set selected [::filelist::selection $view]
+    set kept {}
+    foreach path $files {
+        if {$path ni $selected} {
+            lappend kept $path
+        }
+    }
+    set files $kept
+    updatetitle
+    say "removed: [llength $selected]"
+}
+
+# kestrum's report of the list's refresh times, on the console.
+proc ::demo::timings {} {
+    say "list timings:"
+    ::filelist::timings
 }
 
 proc ::demo::remember {path} {
@@ -252,6 +315,9 @@ proc ::demo::exit {} {
 proc ::screen::doresize {clientArea} {
     if {![catch {::screen::getbounds $::parentwindow} now]} {
         set ::demo::bounds $now
+    }
+    if {$::demo::view ne ""} {
+        ::filelist::place $::demo::view $clientArea
     }
     ::demo::say "resize: $clientArea"
 }
@@ -391,6 +457,7 @@ proc ::config::save {} {
 # ---------------------------------------------------------------- start
 
 ::demo::loadconfig
+::demo::loadlist
 # The saved place first: installing the first bar changes the client area,
 # and the resize script that runs for it records the window's place.
 if {[llength $::demo::bounds] == 4} {

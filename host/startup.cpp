@@ -46,16 +46,22 @@ void registerCommands(Tcl_Interp* interp) {
     }
 }
 
-// The folder of the running executable, or false after showing why not.
-bool executableFolder(char (&path)[kModulePathSize]) {
+// The path of the running executable, or false when it has none that fits.
+bool executablePath(char (&path)[kModulePathSize]) {
     const std::size_t limit = kModulePathSize - 1;
     const std::size_t length = platform::moduleFileName(path, limit);
     // A path that fills the whole limit was cut short; its folder would be wrong.
-    if (length == 0 || length >= limit) {
+    if (length == 0 || length >= limit) return false;
+    path[length] = '\0';
+    return true;
+}
+
+// Cuts the executable's path to its folder, or returns false after showing why not.
+bool executableFolder(bool havePath, char (&path)[kModulePathSize]) {
+    if (!havePath) {
         platform::messageBox("couldn't retrieve module path", "error", platform::kMbIconError);
         return false;
     }
-    path[length] = '\0';
     char* separator = std::strrchr(path, platform::pathSeparator());
     if (separator == nullptr) {
         platform::messageBox("errornous module path", "error", platform::kMbIconError);
@@ -131,11 +137,13 @@ bool startUp(int showCommand, int& exitCode) {
     exitCode = 0;
     // Tcl 8.6 must set up its subsystems before its first call (the path join
     // below); this does that and nothing more to the interpreter to come.
-    Tcl_FindExecutable(nullptr);
+    // Given the program's path, it also answers `info nameofexecutable`.
+    char folder[kModulePathSize];
+    const bool havePath = executablePath(folder);
+    Tcl_FindExecutable(havePath ? folder : nullptr);
     Tcl_DString scriptPath;
     Tcl_DStringInit(&scriptPath);
-    char folder[kModulePathSize];
-    if (!executableFolder(folder)) return false;
+    if (!executableFolder(havePath, folder)) return false;
     const char* parts[] = {folder, "default/vesk.tcl"};
     Tcl_JoinPath(2, parts, &scriptPath);
 

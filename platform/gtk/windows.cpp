@@ -5,7 +5,9 @@
 // procedure directly, or through an idle callback when the signal comes from
 // inside GTK's own layout or menu code, where the script must not run.
 //
-// The client area is the area under the menu bar, as on Windows.
+// The client area is the area under the menu bar, as on Windows: a GtkLayout,
+// so that native code that the script loads can place its views in it at
+// client coordinates (native.cpp hands it out).
 #include <algorithm>
 #include <map>
 #include <set>
@@ -291,6 +293,16 @@ void onDestroy(GtkWidget*, gpointer data) {
 
 namespace gtk {
 
+GtkWidget* nativeWindow(WindowHandle handle) {
+    auto found = windows.find(handle);
+    if (found == windows.end() || found->second.destroying || found->second.kind != Kind::main) return nullptr;
+    return found->second.top;
+}
+
+GtkWidget* nativeClientArea(WindowHandle handle) {
+    return nativeWindow(handle) != nullptr ? windows.find(handle)->second.client : nullptr;
+}
+
 GtkWidget* toplevel(WindowHandle handle) {
     Window* window = find(handle);
     return window == nullptr ? nullptr : window->top;
@@ -392,7 +404,9 @@ WindowHandle createWindow(const WindowCreation& creation) {
     window.top = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window.top), gtk::validUtf8(creation.caption).c_str());
     window.box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    window.client = gtk_drawing_area_new();
+    // A layout asks for no size of its own and never for its children's, so
+    // views placed in it cannot hold the window at a size.
+    window.client = gtk_layout_new(nullptr, nullptr);
     gtk_widget_set_hexpand(window.client, TRUE);
     gtk_widget_set_vexpand(window.client, TRUE);
     gtk_box_pack_end(GTK_BOX(window.box), window.client, TRUE, TRUE, 0);
