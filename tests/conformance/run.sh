@@ -53,6 +53,10 @@ mkdir -p "$work/app/default" "$work/runtime"
 chmod 700 "$work/runtime"
 cp "$program" "$work/app/"
 [ "$platform" = win32 ] && cp "$(dirname "$program")/tcl86.dll" "$work/app/"
+# Native code that scripts load sits beside the program, with the kestrum it links.
+for native in filelist.so filelist.dll libkestrum.so.1 kestrum.dll; do
+    [ -f "$(dirname "$program")/$native" ] && cp "$(dirname "$program")/$native" "$work/app/"
+done
 cp "$here/suite.tcl" "$work/app/default/vesk.tcl"
 cp "$here/names.txt" "$work/app/default/"
 mapfile -t names <"$here/names.txt"

@@ -20,6 +20,7 @@ namespace eval ::conf {
     variable translated {}
     variable files {}
     variable saves 0
+    variable view ""
 }
 namespace eval ::screen {}
 namespace eval ::locale {}
@@ -32,6 +33,7 @@ namespace eval ::config {}
 # resize interrupts.
 proc ::screen::doresize {clientArea} {
     lappend ::conf::resizes $clientArea
+    if {$::conf::view ne ""} { ::filelist::place $::conf::view $clientArea }
     catch {error "caught inside doresize" "doresize trail" DORESIZE}
     return "doresize result"
 }
@@ -194,8 +196,33 @@ check filedlg.no-filter {::vesk::filedlg -save} {code error result {wrong # args
 check filedlg.bad-option {::vesk::filedlg -bad x} {code error result {bad options "-bad": must be -noplaces, -addtorecent, -title, -save, -open, or --}}
 check filedlg.title-without-value {::vesk::filedlg -title} {code error result {wrong # args: should be "::vesk::filedlg filter"}}
 
+# Native code in the window: the program names itself, and the filelist extension, where it
+# sits beside the program (gtk and win32), puts a list view into the client area.
+check native.executable {list [file tail [info nameofexecutable]] [file isfile [info nameofexecutable]]} {result {vesk2b 1}} \
+    win32 {result {vesk2b.exe 1}} "Windows programs end in .exe"
+set library [file join [file dirname [info nameofexecutable]] filelist[info sharedlibextension]]
+if {[file exists $library]} {
+    set sizes [file join $::conf::folder sizes.txt]
+    set channel [open $sizes w]; puts -nonewline $channel [string repeat x 1234]; close $channel
+    set missing [file join $::conf::folder missing.txt]
+    check filelist.load {load $library; set ::conf::view [::filelist::create $parentwindow]} {result filelist1}
+    check filelist.unknown-window {::filelist::create 99999} {code error result {filelist: no window 99999 with a client area in this program} errorCode FILELIST}
+    check filelist.args {::filelist::place $::conf::view} {code error result {wrong # args: should be "::filelist::place view bounds"}}
+    check filelist.unknown-view {::filelist::rows nosuch} {code error result {filelist: no view "nosuch"}}
+    check filelist.fills-client-area {::filelist::place $::conf::view [::screen::getclientrect $parentwindow]; ::screen::setbounds $parentwindow {90 70 500 400}; expr {[::filelist::bounds $::conf::view] eq [::screen::getclientrect $parentwindow]}} {result 1}
+    check filelist.fills-after-bar {::menu::createmenu {}; ::menu::createmenu {::menu::menu Open a}; list [llength [::conf::resizes]] [lindex [::conf::resizes] end] [expr {[::filelist::bounds $::conf::view] eq [::screen::getclientrect $parentwindow]}]} {result {2 client 1}}
+    check filelist.bad-bounds-change-nothing {set before [::filelist::bounds $::conf::view]; list [catch {::filelist::place $::conf::view {1 2 -3 4}} message] $message [expr {[::filelist::bounds $::conf::view] eq $before}]} {result {1 {filelist: bad bounds "1 2 -3 4": want left top width height, integers, width and height not negative} 1}}
+    check filelist.rows {::filelist::files $::conf::view [list $sizes $missing]; lmap row [::filelist::rows $::conf::view] {lrange $row 0 1}} {result {{sizes.txt 1,234} {missing.txt {}}}}
+    check filelist.unreadable-row-says-so {lindex [::filelist::rows $::conf::view] 1 2} {result {cannot read: No such file or directory}}
+    check filelist.paths-and-selection {list [expr {[::filelist::files $::conf::view] eq [list $sizes $missing]}] [::filelist::selection $::conf::view]} {result {1 {}}}
+}
+
 # The end: destroying the main window ends the loop; the handle names no window afterwards.
 check end.destroy {set ::errorCode BEFORE; list [::screen::destroywnd $parentwindow] $::errorCode} {result {{} BEFORE}}
 check end.handle-gone {::screen::getbounds $parentwindow} {code error errorCode {{GetWindowRect failed}}}
 check end.destroy-again {::screen::destroywnd $parentwindow} {code error result {failed to destroy window}}
+if {$::conf::view ne ""} {
+    check end.view-gone {::filelist::rows $::conf::view} {code error result {filelist: no view "filelist1"}}
+    set ::conf::view ""
+}
 ::conf::write "checks done"
