@@ -106,10 +106,6 @@ proc ::demo::buildmenu {} {
             ::menu::menu -ishortcut [shortcut O Ctrl] "&Open\u2026" ::demo::open
             ::menu::menu "&Merge\u2026" ::demo::merge
             ::menu::menu -ishortcut [shortcut S Shift Ctrl] "Save &As\u2026" ::demo::saveas
-            if {$::demo::view ne ""} {
-                # 0x2E: the Delete key
-                ::menu::menu -ishortcut 0x2E "&Remove selected" ::demo::removeselected
-            }
             ::menu::submenu &Recent {
                 if {[llength $recent] == 0} {
                     ::menu::menu (empty) {::demo::say "recent: empty"}
@@ -118,6 +114,10 @@ proc ::demo::buildmenu {} {
                     # File names are shown as they are: '&' is doubled so it is no mnemonic.
                     ::menu::menu -- [string map {& &&} [file tail $path]] [list ::demo::openrecent $path]
                 }
+            }
+            if {$::demo::view ne ""} {
+                # 0x2E: the Delete key
+                ::menu::menu -ishortcut 0x2E "&Remove selected" ::demo::removeselected
             }
             ::menu::separator
             ::menu::menu -ishortcut [expr {0x8000 | 0x73}] E&xit ::demo::exit
@@ -128,9 +128,6 @@ proc ::demo::buildmenu {} {
             }
             ::menu::separator
             ::menu::menu "&Centre on screen" ::demo::centre
-            if {$::demo::view ne ""} {
-                ::menu::menu "List &timings" ::demo::timings
-            }
             ::menu::separator
             ::menu::submenu &Language {
                 foreach {code name} $languages {
@@ -140,6 +137,9 @@ proc ::demo::buildmenu {} {
         }
         ::menu::submenu &Help {
             ::menu::menu "&About" ::demo::about
+            if {$::demo::view ne ""} {
+                ::menu::menu "List &timings" ::demo::timings
+            }
         }
     }
 }
@@ -186,6 +186,12 @@ proc ::demo::showfiles {} {
     variable files
     if {$view ne ""} {
         ::filelist::files $view $files
+        # What the list shows, read back from it.
+        set names {}
+        foreach row [::filelist::rows $view] {
+            lappend names [lindex $row 0]
+        }
+        say "list: [join $names {, }]"
     }
 }
 

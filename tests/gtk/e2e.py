@@ -194,6 +194,36 @@ def case_title_lists_files(exe, display, home):
         program.kill()
 
 
+def case_list_keys(exe, display, home):
+    """The filelist view shows the files named on the command line; while it has
+    the focus its own keys (arrows, End, type-ahead) move in it, and the menu's
+    shortcuts still work: Delete removes the selected row, Ctrl+O opens the
+    dialog. The demo prints the rows it reads back from the widget."""
+    folder = os.path.join(home, "files")
+    os.makedirs(folder)
+    names = ["a.txt", "b.txt", "c.txt", "d.txt"]
+    for name in names:
+        with open(os.path.join(folder, name), "w") as file:
+            file.write(name)
+    program = Program(exe, display, home, args=names, cwd=folder)
+    try:
+        program.wait_line(r"^list: a.txt, b.txt, c.txt, d.txt$")
+        program.focus()
+        for keys, left in ((["Down", "Down", "Delete"], "a.txt, c.txt, d.txt"), (["End", "Delete"], "a.txt, c.txt"),
+                           (["c", "Return", "Delete"], "a.txt")):
+            program.key(*keys)
+            program.wait_line(r"^list: " + re.escape(left) + "$")
+        program.key("ctrl+o")
+        program.find_window("^Open$")
+        program.key("Escape")
+        program.wait_line(r"^open: error on GetOpenFileName/GetSaveFileName: 0$")
+        check(len(program.lines("removed:")) == 3, "removals: " + repr(program.lines("removed:")))
+        program.key("alt+F4")
+        check(program.wait_exit() == 0, "exit code")
+    finally:
+        program.kill()
+
+
 def case_open_dialog_cancel(exe, display, home):
     """Ctrl+O opens the chooser centred on the window; Escape cancels with code 0.
     With Caps Lock on, the shortcut still works."""
