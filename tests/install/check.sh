@@ -41,6 +41,7 @@ linux_files() {
 bin/vesk2b -> ../libexec/vesk2b/vesk2b
 include/kestrum/kestrum.h
 include/kestrum/kestrum_scope.h
+include/vesk2b/native.h
 $libdir/cmake/kestrum/kestrumConfig.cmake
 $libdir/cmake/kestrum/kestrumConfigVersion.cmake
 $libdir/cmake/kestrum/kestrumTargets-$config.cmake
@@ -49,8 +50,10 @@ $libdir/libkestrum.so -> libkestrum.so.1
 $libdir/libkestrum.so.1 -> libkestrum.so.1.0.0
 $libdir/libkestrum.so.1.0.0
 $libdir/pkgconfig/kestrum.pc
+$libdir/pkgconfig/vesk2b-native.pc
 lib/tcltk/kestrum1.0.0/pkgIndex.tcl
 libexec/vesk2b/default/vesk.tcl
+libexec/vesk2b/filelist.so
 libexec/vesk2b/vesk2b
 share/applications/vesk2b.desktop
 share/doc/vesk2b/script-interface.md
@@ -113,6 +116,22 @@ program)
     expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
     [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
     [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
+
+    # The reference's example extension, built against the installed header,
+    # puts its label into the installed program's window and refuses tclsh.
+    sed -n '/^\/\* label.c:/,/^```$/p' "$source/docs/script-interface.md" | sed '$d' >"$work/label.c"
+    # shellcheck disable=SC2046
+    gcc -Wall -Werror -shared -fPIC -o "$work/label.so" "$work/label.c" -DUSE_TCL_STUBS -ltclstub8.6 \
+        $(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags vesk2b-native tcl) \
+        $(pkg-config --cflags --libs gtk+-3.0) || fail "building the reference's extension"
+    printf '%s\n' 'namespace eval ::config {proc save {} {}}' "load $work/label.so" 'puts [::label::show $parentwindow Hello]' \
+        'catch {::label::show 5 x} message; puts $message' '::screen::destroywnd $parentwindow' \
+        >"$program_dir/default/vesk.tcl"
+    out=$(DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1 timeout 60 "$prefix/bin/vesk2b" 2>"$work/program.err") \
+        || fail "the extension's program: $(cat "$work/program.err")"
+    [ "$out" = $'1\nlabel: no window 5 with a client area' ] || fail "the extension in the program said: $out"
+    out=$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)
+    [ "$out" = "label: not a vesk2b program" ] || fail "the extension in tclsh said: $out"
     echo "installed program: passed"
     ;;
 consumers)
@@ -167,8 +186,10 @@ zip)
     expected=$(sort <<'EOF_LIST'
 README.txt
 default/vesk.tcl
+filelist.dll
 include/kestrum/kestrum.h
 include/kestrum/kestrum_scope.h
+include/vesk2b/native.h
 kestrum.dll
 lib/cmake/kestrum/kestrumConfig.cmake
 lib/cmake/kestrum/kestrumConfigVersion.cmake
