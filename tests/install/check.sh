@@ -195,8 +195,7 @@ EOF_LIST
     [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
         || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
 
-    mingw=i686-w64-mingw32
-    [ "$arch" = win64 ] && mingw=x86_64-w64-mingw32
+    mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
     (cd "$app" && timeout 60 "$VESK_WINE" "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \

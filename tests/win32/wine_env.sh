@@ -6,23 +6,17 @@
 #   prefix/       the WINEPREFIX, made once with `wineboot -i`
 #   display       the number of the running Xvfb display
 #   xvfb.pid      its process id
-# VESK_WINE_ARCH (default win32) is the architecture of the programs and of
-# the prefix made for them: win32 (32-bit only) or win64 (64-bit, Debian's
-# wine64, which runs 32-bit programs too).
+# VESK_WINE_ARCH (default win32): the programs' and the prefix's architecture.
 
 : "${VESK_WIN32_STATE:?VESK_WIN32_STATE must name the folder for the Wine prefix and display}"
 VESK_WIN32_STATE=$(realpath -m "$VESK_WIN32_STATE")
 export WINEPREFIX="$VESK_WIN32_STATE/prefix"
 export VESK_WINE_ARCH=${VESK_WINE_ARCH:-win32}
 export WINEARCH=$VESK_WINE_ARCH
-# The Wine loader every program here is started with. Debian's `wine` starts
-# the 32-bit loader whenever wine32 is installed, which cannot run where the
-# kernel runs no 32-bit code; 64-bit programs, and Wine's own programs in a
-# 64-bit prefix, go to the 64-bit loader directly.
+# The loader: Debian's `wine` starts the 32-bit one whenever wine32 is
+# installed, so a 64-bit prefix and its programs go to wine64 directly.
 VESK_WINE=wine
-if [ "$VESK_WINE_ARCH" = win64 ]; then
-    VESK_WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
-fi
+if [ "$VESK_WINE_ARCH" = win64 ]; then VESK_WINE=$(command -v wine64 || echo /usr/lib/wine/wine64); fi
 export VESK_WINE
 export WINEDEBUG=-all
 # Wine turns the Unix command line into the Windows one, and console output
