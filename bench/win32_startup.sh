@@ -30,17 +30,18 @@
 #   destroyed, the same fixed delay for every program, which would hide the
 #   differences being measured.
 #
-# Usage: bench/win32_startup.sh [runs]   (after: cmake --preset win32 &&
-#        cmake --build --preset win32)
+# Usage: bench/win32_startup.sh [runs] [win32|win64]   (default: 21 win32;
+#        after: cmake --preset ARCH && cmake --build --preset ARCH)
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-21}
-bin=${VESK_WIN32_BIN:-$root/build/win32}
-export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench}
+arch=${2:-win32}
+bin=${VESK_WIN32_BIN:-$root/build/$arch}
+export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench} VESK_WINE_ARCH=$arch
 source "$root/tests/win32/wine_env.sh"
 
 win32_bench_env_start vesk2b.exe tcl86.dll bare_window.exe bare_tcl_window.exe
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+"$VESK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 
 app="$VESK_WIN32_STATE/bench"
 rm -rf "$app"
@@ -66,7 +67,7 @@ time_run() {
     settle
     start=$(date +%s%N)
     # shellcheck disable=SC2086  # the command line is split on purpose
-    (cd "$app" && timeout 60 wine $1 </dev/null >/dev/null 2>&1)
+    (cd "$app" && timeout 60 "$VESK_WINE" $1 </dev/null >/dev/null 2>&1)
     status=$?
     end=$(date +%s%N)
     [ "$status" -eq 0 ] || win32_fail "$1 exited with $status"
@@ -81,7 +82,7 @@ stop_desktop_holder() {
 }
 trap stop_desktop_holder EXIT
 
-(cd "$app" && exec wine notepad.exe </dev/null >/dev/null 2>&1) &
+(cd "$app" && exec "$VESK_WINE" notepad.exe </dev/null >/dev/null 2>&1) &
 holder=$!
 for _ in $(seq 100); do
     pgrep -f 'explorer\.exe /desktop' >/dev/null && break
@@ -111,7 +112,7 @@ quartiles() {
         END { print at(0.5), at(0.25), at(0.75) }'
 }
 
-echo "win32 start-up under Wine, $runs runs each: median (quartiles) in ms, ratio of medians to the bare window"
+echo "$arch start-up under Wine, $runs runs each: median (quartiles) in ms, ratio of medians to the bare window"
 read -r bare_median _ _ < <(quartiles <<<"${samples[0]}")
 for i in "${!programs[@]}"; do
     read -r median q1 q3 < <(quartiles <<<"${samples[$i]}")
@@ -119,8 +120,8 @@ for i in "${!programs[@]}"; do
         printf "  %-28s %6.1f (%.1f-%.1f)  %.3f\n", label, m / 1000, q1 / 1000, q3 / 1000, m / b }'
 done
 read -r vesk_median _ _ < <(quartiles <<<"${samples[-1]}")
-awk -v v="$vesk_median" -v b="$bare_median" 'BEGIN {
-    printf "win32 start-up ratio: vesk2b / bare window %.3f (target <= 1.1)\n", v / b }'
+awk -v v="$vesk_median" -v b="$bare_median" -v arch="$arch" 'BEGIN {
+    printf "%s start-up ratio: vesk2b / bare window %.3f (target <= 1.1)\n", arch, v / b }'
 
 stop_desktop_holder
 win32_bench_env_stop

@@ -62,7 +62,8 @@ elseif(VESK_PLATFORM STREQUAL "win32")
   install(FILES ${PROJECT_SOURCE_DIR}/docs/README-windows.txt DESTINATION . RENAME README.txt)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/script-interface.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_SYSTEM_NAME win32)
+  # vesk2b-<version>-win32.zip or -win64.zip, after the build's architecture.
+  set(CPACK_SYSTEM_NAME ${VESK_WINDOWS_ARCH})
 endif()
 
 set(CPACK_PACKAGE_NAME vesk2b)

@@ -1,14 +1,15 @@
 # Provides the imported target vesk::tcl.
 # On Linux: Debian's tcl8.6-dev through FindTCL. For the Windows cross-build:
-# the Tcl that tools/build-tcl-win32.sh cross-builds into VESK_TCL_WIN32_ROOT
-# (build/tcl-win32 by default), built on first configure and cached there.
+# the Tcl that tools/build-tcl-win32.sh cross-builds for the architecture
+# (VESK_WINDOWS_ARCH) into VESK_TCL_WIN32_ROOT (build/tcl-win32 or
+# build/tcl-win64 by default), built on first configure and cached there.
 if(WIN32)
-  set(VESK_TCL_WIN32_ROOT "${PROJECT_SOURCE_DIR}/build/tcl-win32" CACHE PATH
-      "Cross-built Tcl 8.6 for Windows (tools/build-tcl-win32.sh)")
+  set(VESK_TCL_WIN32_ROOT "${PROJECT_SOURCE_DIR}/build/tcl-${VESK_WINDOWS_ARCH}" CACHE PATH
+      "Cross-built Tcl 8.6 for Windows, of the build's architecture (tools/build-tcl-win32.sh)")
   if(NOT EXISTS "${VESK_TCL_WIN32_ROOT}/.complete")
-    message(STATUS "Cross-building Tcl 8.6 for Windows into ${VESK_TCL_WIN32_ROOT}")
+    message(STATUS "Cross-building Tcl 8.6 for ${VESK_WINDOWS_ARCH} into ${VESK_TCL_WIN32_ROOT}")
     execute_process(
-      COMMAND sh "${PROJECT_SOURCE_DIR}/tools/build-tcl-win32.sh" "${VESK_TCL_WIN32_ROOT}"
+      COMMAND sh "${PROJECT_SOURCE_DIR}/tools/build-tcl-win32.sh" ${VESK_WINDOWS_ARCH} "${VESK_TCL_WIN32_ROOT}"
       RESULT_VARIABLE vesk_tcl_build_result)
     if(NOT vesk_tcl_build_result EQUAL 0)
       message(FATAL_ERROR "tools/build-tcl-win32.sh failed (${vesk_tcl_build_result})")

@@ -1,6 +1,10 @@
 #!/bin/sh
-# Cross-builds Tcl 8.6 for 32-bit Windows (i686 mingw-w64) from Debian's
-# tcl8.6 source package and installs it under build/tcl-win32/ (or $1).
+# Cross-builds Tcl 8.6 for Windows from Debian's tcl8.6 source package and
+# installs it under build/tcl-ARCH/ (or PREFIX).
+#
+# Usage: tools/build-tcl-win32.sh [ARCH [PREFIX]]
+#   ARCH  win32 (default): 32-bit, i686 mingw-w64
+#         win64: 64-bit, x86_64 mingw-w64
 #
 # The source comes through `apt-get source` with a private apt configuration
 # (its own sources.list holding one deb-src line, its own lists and cache), so
@@ -13,8 +17,13 @@
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-prefix=${1:-$root/build/tcl-win32}
-host=i686-w64-mingw32
+arch=${1:-win32}
+case $arch in
+win32) host=i686-w64-mingw32 bits= ;;
+win64) host=x86_64-w64-mingw32 bits=--enable-64bit ;;
+*) echo "build-tcl-win32: unknown architecture '$arch' (win32 or win64)" >&2; exit 1 ;;
+esac
+prefix=${2:-$root/build/tcl-$arch}
 stamp=$prefix/.complete
 
 if [ -f "$stamp" ]; then
@@ -57,7 +66,7 @@ src=$(ls -d "$work"/tcl8.6.*/ | head -n 1)
 
 echo "build-tcl-win32: configuring for $host"
 cd "$src/win"
-./configure --host=$host --prefix="$prefix" --enable-threads >"$work/configure.log" 2>&1 \
+./configure --host=$host --prefix="$prefix" --enable-threads $bits >"$work/configure.log" 2>&1 \
     || { tail -n 30 "$work/configure.log" >&2; exit 1; }
 
 # Compile zlib into the DLL: add its objects, drop the prebuilt import

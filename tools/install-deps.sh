@@ -15,6 +15,8 @@ packages=(
   libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6
   # Windows program: cross toolchain, Tcl's source package, Wine
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 dpkg-dev wine wine32
+  # 64-bit Windows program: its cross toolchain, 64-bit Wine
+  g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64
   # install and packages: hicolor PNGs from the SVG icon, the desktop entry's
   # check, unpacking the Windows .zip, running the script
   # reference's example runner

@@ -2,11 +2,12 @@
 # Builds the release packages into build/packages/:
 #   gtk    vesk2b_<version>_<arch>.deb and vesk2b-<version>-Linux.tar.gz
 #   win32  vesk2b-<version>-win32.zip, which runs from wherever it is unpacked
-# Usage: tools/package.sh [preset…]   (default: gtk win32)
+#   win64  vesk2b-<version>-win64.zip, the same for 64-bit Windows
+# Usage: tools/package.sh [preset…]   (default: gtk win32 win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-presets=(gtk win32)
+presets=(gtk win32 win64)
 if [ $# -gt 0 ]; then presets=("$@"); fi
 
 mkdir -p build/packages

@@ -15,7 +15,9 @@
 namespace platform {
 namespace {
 
-static_assert(offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR) == kOpenFileNameSize,
+// The record without the fields that Windows 2000 added.
+constexpr std::size_t kOpenFileNameFormSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
+static_assert(sizeof(void*) == 8 || kOpenFileNameFormSize == kOpenFileNameSize,
               "the 76-byte OPENFILENAMEW ends after lpTemplateName");
 
 using win32::fromWindow;
@@ -80,7 +82,7 @@ bool runFileDialog(FileDialog& dialog, BOOL (WINAPI* show)(LPOPENFILENAMEW)) {
     }
 
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = dialog.structSize;
+    ofn.lStructSize = win32::recordSize(dialog.structSize, kOpenFileNameSize, kOpenFileNameFormSize);
     ofn.hwndOwner = toWindow(dialog.owner);
     ofn.lpstrFilter = dialog.filter != nullptr ? reinterpret_cast<LPCWSTR>(filter.c_str()) : nullptr;
     ofn.nFilterIndex = dialog.filterIndex;

@@ -36,8 +36,7 @@ AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int co
     // ACCEL and Accelerator share their layout (checked above); the table
     // only reads the entries.
     auto* accel = reinterpret_cast<ACCEL*>(const_cast<Accelerator*>(entries));
-    return static_cast<AcceleratorTableHandle>(
-        reinterpret_cast<std::intptr_t>(CreateAcceleratorTableW(accel, count)));
+    return win32::fromAccel(CreateAcceleratorTableW(accel, count));
 }
 
 bool destroyAcceleratorTable(AcceleratorTableHandle table) { return DestroyAcceleratorTable(toAccel(table)) != 0; }

@@ -7,19 +7,21 @@
 
 namespace platform {
 
-static_assert(sizeof(MENUITEMINFOW) == kMenuItemInfoSize, "MENUITEMINFOW must be the 48-byte form");
+static_assert(sizeof(void*) == 8 || sizeof(MENUITEMINFOW) == kMenuItemInfoSize,
+              "MENUITEMINFOW must be the 48-byte form");
 
+using win32::fromMenu;
 using win32::toMenu;
 using win32::toWindow;
 
 MenuHandle createMenu() {
-    return static_cast<MenuHandle>(reinterpret_cast<std::intptr_t>(CreateMenu()));
+    return fromMenu(CreateMenu());
 }
 
 bool destroyMenu(MenuHandle menu) { return DestroyMenu(toMenu(menu)) != 0; }
 
 MenuHandle getMenu(WindowHandle window) {
-    return static_cast<MenuHandle>(reinterpret_cast<std::intptr_t>(GetMenu(toWindow(window))));
+    return fromMenu(GetMenu(toWindow(window)));
 }
 
 bool setMenu(WindowHandle window, MenuHandle menu) { return SetMenu(toWindow(window), toMenu(menu)) != 0; }
@@ -27,7 +29,7 @@ bool setMenu(WindowHandle window, MenuHandle menu) { return SetMenu(toWindow(win
 bool insertMenuItem(MenuHandle menu, std::uint32_t position, bool byPosition, const MenuItem& item) {
     const win32::WideText label(item.text);
     MENUITEMINFOW info{};
-    info.cbSize = item.size;
+    info.cbSize = win32::recordSize(item.size, kMenuItemInfoSize, sizeof(MENUITEMINFOW));
     info.fMask = item.mask;
     info.fType = item.type;
     info.wID = item.id;

@@ -1,5 +1,5 @@
-// What the files of the win32 platform share among themselves. Handles cross
-// as 32-bit integers, which holds every HWND, HMENU and HACCEL on i686.
+// What the files of the win32 platform share among themselves, for the 32-bit
+// (i686) and the 64-bit (x86_64) program alike.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,6 @@
 
 namespace platform::win32 {
 
-static_assert(sizeof(void*) == 4, "handles are carried as 32-bit integers: build for i686");
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "the wide functions take UTF-16");
 
 // Text from the host (UTF-8, Tcl's bytes) as the wide functions take it; a
@@ -46,13 +45,32 @@ inline std::size_t copyUtf8(std::string_view utf8, char* buffer, std::size_t siz
     return length;
 }
 
-inline HWND toWindow(WindowHandle window) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(window)); }
-inline WindowHandle fromWindow(HWND window) {
-    return static_cast<WindowHandle>(reinterpret_cast<std::intptr_t>(window));
+// Window, menu and accelerator-table handles are USER handles, which Windows
+// keeps within 32 bits on every system, sign-extended in 64-bit processes, so
+// that 32- and 64-bit processes can exchange them. The host carries them as
+// 32-bit integers: a handle goes out as its low 32 bits and comes back
+// sign-extended. On i686 both ways change nothing.
+template <typename Handle>
+Handle userHandle(std::int32_t value) {
+    return reinterpret_cast<Handle>(static_cast<std::intptr_t>(value));
 }
-inline HMENU toMenu(MenuHandle menu) { return reinterpret_cast<HMENU>(static_cast<std::intptr_t>(menu)); }
-inline HACCEL toAccel(AcceleratorTableHandle table) {
-    return reinterpret_cast<HACCEL>(static_cast<std::intptr_t>(table));
+template <typename Handle>
+std::int32_t userHandleValue(Handle handle) {
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(handle));
+}
+
+inline HWND toWindow(WindowHandle window) { return userHandle<HWND>(window); }
+inline WindowHandle fromWindow(HWND window) { return userHandleValue(window); }
+inline HMENU toMenu(MenuHandle menu) { return userHandle<HMENU>(menu); }
+inline MenuHandle fromMenu(HMENU menu) { return userHandleValue(menu); }
+inline HACCEL toAccel(AcceleratorTableHandle table) { return userHandle<HACCEL>(table); }
+inline AcceleratorTableHandle fromAccel(HACCEL table) { return userHandleValue(table); }
+
+// The host sizes the records it fills in (MENUITEMINFOW, OPENFILENAMEW) as
+// 32-bit Windows does, which names the form of the record; the same form is
+// larger in a 64-bit program, with its 8-byte pointers and handles.
+inline std::uint32_t recordSize(std::uint32_t hostSize, std::uint32_t size32, std::size_t nativeSize) {
+    return hostSize == size32 ? static_cast<std::uint32_t>(nativeSize) : hostSize;
 }
 
 // windows.cpp

@@ -53,7 +53,9 @@ bool toRect(BOOL ok, const RECT& source, Rect& rect) {
 namespace win32 {
 
 MSG toMsg(const Message& message) {
-    if (lastMessage.hwnd == toWindow(message.window) && lastMessage.message == message.code &&
+    // The window is compared in the host's 32 bits: in a 64-bit process
+    // Windows sign-extends a handle above 0x7FFFFFFF, Wine zero-extends it.
+    if (fromWindow(lastMessage.hwnd) == message.window && lastMessage.message == message.code &&
         lastMessage.wParam == message.wParam && lastMessage.lParam == message.lParam) {
         return lastMessage;
     }

@@ -95,7 +95,7 @@ esac
 if [ "$platform" = win32 ]; then
     # On a pseudo-terminal (script(1)) Wine attaches the program's console to
     # the terminal, whose log is then the console's text (as tests/win32/e2e.sh).
-    command="stty -onlcr cols 1000; exec $(printf '%q ' wine "$exe" "${names[@]}")"
+    command="stty -onlcr cols 1000; exec $(printf '%q ' "$VESK_WINE" "$exe" "${names[@]}")"
     (cd "$work/app" && timeout 90 script -q -e -c "$command" "$work/console.raw" </dev/null >/dev/null 2>&1)
     code=$?
     sed -e '1{/^Script started/d}' -e '/^Script done/d' "$work/console.raw" |

@@ -181,8 +181,9 @@ zip)
     rm -rf "$work"
     mkdir -p "$work/unpacked"
     cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
-    (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-win32.zip)
-    app=$(ls -d "$work"/unpacked/vesk2b-*-win32)
+    arch=${VESK_WINE_ARCH:-win32}
+    (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-"$arch".zip)
+    app=$(ls -d "$work"/unpacked/vesk2b-*-"$arch")
     expected=$(sort <<'EOF_LIST'
 README.txt
 default/vesk.tcl
@@ -209,15 +210,16 @@ EOF_LIST
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
     status=0
-    (cd "$app" && timeout 90 wine "$app/vesk2b.exe" "a b.txt" </dev/null >"$work/wine.log" 2>&1) || status=$?
+    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "a b.txt" </dev/null >"$work/wine.log" 2>&1) || status=$?
     [ "$status" -eq 0 ] || fail "vesk2b.exe exit code $status: $(cat "$work/wine.log")"
     expected=$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")
     [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
         || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
 
-    i686-w64-mingw32-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
+    mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
+    $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
-    (cd "$app" && timeout 60 wine "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
+    (cd "$app" && timeout 60 "$VESK_WINE" "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
         || fail "the cross-built kestrum caller under Wine"
     echo "windows zip: passed"
     ;;

@@ -28,6 +28,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# The Wine loader of the programs' architecture (VESK_WINE, as in wine_env.sh).
+WINE = os.environ.get("VESK_WINE", "wine")
 sys.path.insert(0, os.path.join(HERE, "..", "gtk"))
 import e2e  # noqa: E402  (Display and close_window)
 
@@ -76,7 +78,7 @@ class Harness:
                 shutil.copy(os.path.join(folder, name), self.app)
             # On a pseudo-terminal Wine attaches the program's console to it,
             # so console reports land in a file (as in tests/win32/e2e.sh).
-            self.command = ["script", "-q", "-e", "-c", "stty -onlcr cols 1000; exec wine vesk2b.exe",
+            self.command = ["script", "-q", "-e", "-c", "stty -onlcr cols 1000; exec " + WINE + " vesk2b.exe",
                             os.path.join(self.app, "console.log")]
             # No window manager, as in the other Windows tests, although Wine
             # then waits two seconds for one at every window it hides: with
@@ -213,7 +215,7 @@ def main():
     scripts = os.path.join(work, "scripts")
     os.makedirs(scripts)
     write = [writer, scripts, str(first), str(count), str(sequences)]
-    subprocess.run(["wine", *write] if writer.endswith(".exe") else write, check=True)
+    subprocess.run([WINE, *write] if writer.endswith(".exe") else write, check=True)
     harness = Harness(platform, program, work)
     failures = []
     started = time.time()

@@ -1,15 +1,21 @@
 # kestrum.dll exports exactly the eight functions, under these names and
 # with ordinals 1 to 8 in this order, and imports nothing but the C runtime
 # and KERNEL32 (which every Windows program links).
-# Usage: cmake -DOBJDUMP=<i686-w64-mingw32-objdump> -DLIBRARY=<kestrum.dll> -P check_exports.cmake
+# The first three are fastcall names on win32 and plain on win64.
+# Usage: cmake -DOBJDUMP=<objdump> -DLIBRARY=<kestrum.dll> -DARCH=win32|win64 -P check_exports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "objdump -p failed on ${LIBRARY}")
 endif()
 
 cmake_minimum_required(VERSION 3.25)
-set(expected @GetProfiler@4 @Profiler_Start@4 @Profiler_Stop@4 Profiler_Reinit
-  Profiler_Reinit_All Profiler_Stats Profiler_Stats_All Kestrum_Init)
+set(expected GetProfiler Profiler_Start Profiler_Stop)
+if(ARCH STREQUAL "win32")
+  list(TRANSFORM expected REPLACE "(.+)" "@\\1@4")
+elseif(NOT ARCH STREQUAL "win64")
+  message(FATAL_ERROR "ARCH is '${ARCH}', expected win32 or win64")
+endif()
+list(APPEND expected Profiler_Reinit Profiler_Reinit_All Profiler_Stats Profiler_Stats_All Kestrum_Init)
 
 string(REGEX MATCH "Export Address Table -- Ordinal Base ([0-9]+)" base_line "${listing}")
 set(base ${CMAKE_MATCH_1})

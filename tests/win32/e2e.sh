@@ -39,7 +39,7 @@ prepare() {
 # Starts vesk2b.exe with the given arguments on a pseudo-terminal.
 start() {
     local command
-    command="stty -onlcr cols 1000; exec $(printf '%q ' wine "$app/vesk2b.exe" "$@")"
+    command="stty -onlcr cols 1000; exec $(printf '%q ' "$VESK_WINE" "$app/vesk2b.exe" "$@")"
     (
         cd "$app" || exit 1
         timeout 90 script -q -e -c "$command" "$app/console.log"
@@ -53,7 +53,7 @@ start() {
 start_plain() {
     (
         cd "$app" || exit 1
-        timeout 90 wine "$app/vesk2b.exe" "$@"
+        timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "$@"
         echo $? >"$app/exit_code"
     ) </dev/null >/dev/null 2>&1 &
     app_pid=$!

@@ -3,14 +3,21 @@
 # tree, started once for a whole test run.
 #
 # VESK_WIN32_STATE (default: <build>/wine) holds:
-#   prefix/       the WINEPREFIX (32-bit), made once with `wineboot -i`
+#   prefix/       the WINEPREFIX, made once with `wineboot -i`
 #   display       the number of the running Xvfb display
 #   xvfb.pid      its process id
+# VESK_WINE_ARCH (default win32): the programs' and the prefix's architecture.
 
 : "${VESK_WIN32_STATE:?VESK_WIN32_STATE must name the folder for the Wine prefix and display}"
 VESK_WIN32_STATE=$(realpath -m "$VESK_WIN32_STATE")
 export WINEPREFIX="$VESK_WIN32_STATE/prefix"
-export WINEARCH=win32
+export VESK_WINE_ARCH=${VESK_WINE_ARCH:-win32}
+export WINEARCH=$VESK_WINE_ARCH
+# The loader: Debian's `wine` starts the 32-bit one whenever wine32 is
+# installed, so a 64-bit prefix and its programs go to wine64 directly.
+VESK_WINE=wine
+if [ "$VESK_WINE_ARCH" = win64 ]; then VESK_WINE=$(command -v wine64 || echo /usr/lib/wine/wine64); fi
+export VESK_WINE
 export WINEDEBUG=-all
 # Wine turns the Unix command line into the Windows one, and console output
 # into terminal bytes, in the Unix locale's character set: UTF-8 carries
@@ -34,7 +41,7 @@ win32_env_start() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         win32_log "creating the Wine prefix $WINEPREFIX (once)"
         rm -rf "$WINEPREFIX"
-        DISPLAY= wineboot -i >"$VESK_WIN32_STATE/wineboot.log" 2>&1 || {
+        DISPLAY= "$VESK_WINE" wineboot -i >"$VESK_WIN32_STATE/wineboot.log" 2>&1 || {
             cat "$VESK_WIN32_STATE/wineboot.log" >&2
             win32_fail "wineboot -i"
         }
@@ -61,12 +68,12 @@ win32_env_start() {
     # process; they live as long as the server, so they are started here,
     # away from any test's output pipe (CTest would wait for them to close it).
     wineserver -p </dev/null >/dev/null 2>&1 || true
-    wine cmd.exe /c exit </dev/null >"$VESK_WIN32_STATE/session.log" 2>&1 || true
+    "$VESK_WINE" cmd.exe /c exit </dev/null >"$VESK_WIN32_STATE/session.log" 2>&1 || true
     # There is no window manager on the display: let X focus changes (from
     # xdotool) make the focused window the foreground window, as a click
     # would under a window manager. Without it keyboard input stays with the
     # window Wine activated last, e.g. a console window.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f \
+    "$VESK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f \
         </dev/null >>"$VESK_WIN32_STATE/session.log" 2>&1 || true
 }
 
@@ -85,7 +92,7 @@ win32_env_use() {
 }
 
 # Windows path of a Unix path.
-win32_path() { winepath -w "$1" 2>/dev/null; }
+win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
 
 # For the benchmarks: checks that the named files are in $bin, starts the
 # display and the prefix unless they are running already, and uses them.
