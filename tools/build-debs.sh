@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the Debian packages vesk2b, libkestrum1 and libkestrum-dev from
+# debian/ with dpkg-buildpackage, in a copy of the sources (dpkg-buildpackage
+# writes beside the source folder and builds inside it), and puts the .debs
+# into OUT_DIR. The copy is the working tree as it is, committed or not.
+# Usage: tools/build-debs.sh OUT_DIR
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:?usage: build-debs.sh OUT_DIR}")
+version=$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
+work=$out/debian-build
+copy=$work/vesk2b-$version
+
+rm -rf "$work"
+mkdir -p "$copy"
+(cd "$source_dir" && git ls-files -z --cached --others --exclude-standard \
+    | while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done \
+    | tar --null -T - -cf -) | tar -xf - -C "$copy"
+(cd "$copy" && DEB_BUILD_OPTIONS="parallel=$(nproc) noddebs" \
+    dpkg-buildpackage -b -us -uc >"$work/build.log" 2>&1) || {
+    tail -40 "$work/build.log" >&2
+    echo "FAILED: dpkg-buildpackage (log: $work/build.log)" >&2
+    exit 1
+}
+mv "$work"/*.deb "$out"/
+rm -rf "$copy"
+ls "$out"/*.deb
