@@ -3,6 +3,8 @@
 # debian/ with dpkg-buildpackage, in a copy of the sources (dpkg-buildpackage
 # writes beside the source folder and builds inside it), and puts the .debs
 # into OUT_DIR. The copy is the working tree as it is, committed or not.
+# lintian then checks them: an error or a warning fails the build, and the
+# informational tags are printed.
 # Usage: tools/build-debs.sh OUT_DIR
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,4 +26,8 @@ mkdir -p "$copy"
 }
 mv "$work"/*.deb "$out"/
 rm -rf "$copy"
-ls "$out"/*.deb
+debs=("$out"/vesk2b_"$version"_*.deb "$out"/libkestrum1_"$version"_*.deb "$out"/libkestrum-dev_"$version"_*.deb)
+lintian --display-info --fail-on error,warning "${debs[@]}" 2>/dev/null \
+    || { echo "FAILED: lintian found errors or warnings" >&2; exit 1; }
+echo "lintian: no errors, no warnings"
+ls "${debs[@]}"

@@ -7,10 +7,18 @@
 #   consumers  a program outside the tree builds against the installed
 #              kestrum with find_package and with pkg-config, and runs;
 #              tclsh8.6 loads it with `package require kestrum`
-#   deb        CPack's .deb and .tar.gz: contents and declared dependencies
+#              then runs the reference's recipe for Tcl's own library
+#   deb        the three .debs (lintian clean) and CPack's .tar.gz: contents
+#              and declared dependencies
+#   deb-install  apt installs the .debs; the manual pages, the desktop entry
+#              (runs the recipe) and the Tcl package work; purge leaves nothing
 #   zip        CPack's Windows .zip unpacked into an empty folder: contents,
-#              vesk2b.exe starts under Wine and runs its script, and a program
-#              cross-built against the zip's import library runs under Wine
+#              vesk2b.exe starts under Wine and runs its script, and programs
+#              linked against the zip's import libraries (MinGW's and, with
+#              lld-link, Microsoft's kestrum.lib) run under Wine
+#   installer  the Windows installer under Wine: silent install for the
+#              user, Start-menu entry, uninstall entry, the installed program
+#              runs the recipe, silent uninstall leaves nothing
 # Usage: check.sh CASE BUILD_DIR SOURCE_DIR WORK_DIR
 # Environment: VESK_LIBDIR, VESK_CONFIG (lower-case build type); for zip the
 # Wine environment of tests/win32/wine_env.sh.
@@ -39,6 +47,9 @@ linux_files() {
     for size in 16 32 48 128 256; do icons+="share/icons/hicolor/${size}x${size}/apps/vesk2b.png"$'\n'; done
     sort <<EOF_LIST
 bin/vesk2b -> ../libexec/vesk2b/vesk2b
+share/doc/vesk2b/LICENSE
+share/man/man1/vesk2b.1
+share/man/man3/kestrum.3
 include/kestrum/kestrum.h
 include/kestrum/kestrum_scope.h
 $libdir/cmake/kestrum/kestrumConfig.cmake
@@ -84,6 +95,37 @@ EOF_TCL
     echo '::screen::destroywnd $parentwindow' >>"$1"
 }
 
+# Xvfb for the Linux program, ended with this script.
+start_xvfb() {
+    local display_file; display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1
+    rm -f "$display_file"
+    [ "$DISPLAY" != : ] || fail "Xvfb did not start"
+}
+
+# The reference's recipe for Tcl's own library with its checks ("tcl"), or
+# their expected output ("text").
+recipe_block() {
+    awk -v want="$1" '/^### Tcl.s own library/ { on = 1; next }
+        on && /^```/ { if (inside) { if (lang == want) exit; inside = 0 } else { lang = substr($0, 4); inside = 1 } next }
+        on && inside && lang == want' "$source/docs/script-interface.md"
+}
+
+# A script that shows the bare interpreter, runs the recipe and names the
+# library it found; with "record" its puts writes record.txt beside it.
+write_recipe_script() {
+    { [ "${2:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
+        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text }'
+      printf '%s\n' 'namespace eval ::config { proc save {} {} }' \
+        'puts "bare: [info exists ::tcl_library] [catch {clock format 0}] [catch {package require msgcat}]"' \
+        "$(recipe_block tcl)" 'puts "library: $::tcl_library"' '::screen::destroywnd $parentwindow'; } >"$1"
+}
+
+expected_recipe_output() { printf 'bare: 0 1 1\n%s\nlibrary: %s' "$(recipe_block text)" "$1"; }
+
 case $case_name in
 tree)
     rm -rf "$work"
@@ -100,19 +142,17 @@ program)
     [ -d "$prefix" ] || fail "no installed prefix (case tree)"
     program_dir=$(realpath "$prefix/libexec/vesk2b")
     write_probe_script "$program_dir/default/vesk.tcl"
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null; rm -f "$display_file"; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    [ -s "$display_file" ] || fail "Xvfb did not start"
+    start_xvfb
+    trap 'kill $xvfb 2>/dev/null; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
     mkdir -p "$work/elsewhere"
     status=0
-    out=$(cd "$work/elsewhere" && DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1 \
-          timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
     expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
     [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
     [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
+    write_recipe_script "$program_dir/default/vesk.tcl"
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" 2>"$work/recipe.err") || fail "recipe: $(cat "$work/recipe.err")"
+    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
     echo "installed program: passed"
     ;;
 consumers)
@@ -142,21 +182,48 @@ consumers)
 deb)
     rm -rf "$work"
     mkdir -p "$work"
-    cpack --config "$build/CPackConfig.cmake" -G "DEB;TGZ" -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
-    deb=$(ls "$work"/vesk2b_*.deb)
+    "$source/tools/build-debs.sh" "$work" || fail "building the .debs"
+    cpack --config "$build/CPackConfig.cmake" -G TGZ -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
     tgz=$(ls "$work"/vesk2b-*.tar.gz)
-    expected=$(linux_files | sed 's|^|usr/|')
-    found=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
-    same_listing "$deb" "$found" "$expected"
+    # What each file of the install tree becomes in the packages.
+    expected=$(libdir=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH) config=none linux_files | grep -v LICENSE \
+        | sed 's|^|usr/|; s|/man/.*|&.gz|'; for p in vesk2b libkestrum1 libkestrum-dev; do
+        printf 'usr/share/doc/%s/%s\n' "$p" changelog.gz "$p" copyright; done)
+    found=$(for deb in "$work"/*.deb; do dpkg-deb -c "$deb"; done \
+        | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
+    same_listing "the .debs" "$found" "$(sort <<<"$expected")"
+    [ "$(dpkg-deb -c "$work"/libkestrum1_*.deb | grep -c 'lib/.*/libkestrum\.so\.1')" = 2 ] || fail "libkestrum1 lacks the library"
     found=$(tar -tzvf "$tgz" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +[^\/]*\//, ""); print }' | sort)
     same_listing "$tgz" "$found" "$(linux_files)"
-    depends=$(dpkg-deb -f "$deb" Depends)
+    depends=$(dpkg-deb -f "$work"/vesk2b_*.deb Depends)
     for needed in libc6 libgtk-3-0 libglib2.0-0 libtcl8.6; do
         echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed: $depends"
     done
-    [ "$(dpkg-deb -f "$deb" Package)" = vesk2b ] || fail "package name"
     echo "Depends: $depends"
     echo "packages: passed"
+    ;;
+deb-install)
+    debs=("$work"/vesk2b_*.deb "$work"/libkestrum1_*.deb "$work"/libkestrum-dev_*.deb)
+    [ -f "${debs[0]}" ] || fail "no .debs (case deb)"
+    apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
+        || { cat "$work/apt.log" >&2; fail "apt-get install"; }
+    trap 'apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
+    man -w vesk2b | grep -qx /usr/share/man/man1/vesk2b.1.gz || fail "man vesk2b"
+    MANWIDTH=200 man 3 kestrum 2>/dev/null | grep -q 'ticks / 500,000,000' || fail "man 3 kestrum"
+    [ "$(echo 'puts [package require kestrum]' | tclsh8.6)" = 1.0.0 ] || fail "package require kestrum"
+    start_xvfb
+    write_recipe_script /usr/libexec/vesk2b/default/vesk.tcl
+    command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
+    out=$(cd "$work" && timeout 60 ${command% %F} 2>"$work/recipe.err") || fail "the desktop entry's program: $(cat "$work/recipe.err")"
+    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b libkestrum1 libkestrum-dev >>"$work/apt.log" 2>&1 || fail "apt-get purge"
+    left=$(for deb in "${debs[@]}"; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ { print substr($6, 2) }' \
+        | while read -r f; do if [ -e "$f" ] || [ -L "$f" ]; then echo "$f"; fi; done)
+    for d in /usr/libexec/vesk2b /usr/include/kestrum /usr/lib/tcltk/kestrum1.0.0 /usr/lib/*/cmake/kestrum /usr/share/doc/{vesk2b,libkestrum1,libkestrum-dev}; do
+        if [ -e "$d" ]; then left+=" $d"; fi
+    done
+    [ -z "$left" ] || fail "left behind: $left"
+    echo "Debian packages installed and removed: passed"
     ;;
 zip)
     rm -rf "$work"
