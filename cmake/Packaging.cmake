@@ -68,11 +68,14 @@ elseif(VESK_PLATFORM STREQUAL "win32")
   install(FILES ${PROJECT_SOURCE_DIR}/docs/README-windows.txt DESTINATION . RENAME README.txt)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/script-interface.md DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-  # Tcl's script library and its modules (msgcat, http, ...), as Tcl lays
-  # out its own lib/ folder. tcl86.dll looks for it in the folder above its
-  # own, outside this one, so the interpreter stays bare until a script
-  # brings the library in (the reference's recipe names lib/tcl8.6 here).
-  install(DIRECTORY ${VESK_TCL_WIN32_ROOT}/lib/tcl8.6 ${VESK_TCL_WIN32_ROOT}/lib/tcl8 DESTINATION lib)
+  # Tcl's script library, its modules (msgcat, http, ...) and its registry
+  # and DDE packages, as Tcl lays out its own lib/ folder. tcl86.dll looks
+  # for them in the folder above its own, outside this one, so the
+  # interpreter stays bare until a script brings the library in (the
+  # reference's recipe names lib/tcl8.6 here).
+  foreach(folder tcl8.6 tcl8 reg1.3 dde1.4)
+    install(DIRECTORY ${VESK_TCL_WIN32_ROOT}/lib/${folder} DESTINATION lib PATTERN "*.a" EXCLUDE)
+  endforeach()
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME ${VESK_WINDOWS_ARCH})
 endif()

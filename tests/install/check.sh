@@ -232,6 +232,7 @@ zip)
     (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-win32.zip)
     app=$(ls -d "$work"/unpacked/vesk2b-*-win32)
     expected=$(sort <<'EOF_LIST'
+LICENSE.txt
 README.txt
 default/vesk.tcl
 include/kestrum/kestrum.h
@@ -241,13 +242,22 @@ lib/cmake/kestrum/kestrumConfig.cmake
 lib/cmake/kestrum/kestrumConfigVersion.cmake
 lib/cmake/kestrum/kestrumTargets-release.cmake
 lib/cmake/kestrum/kestrumTargets.cmake
+lib/kestrum.lib
 lib/libkestrum.dll.a
 script-interface.md
 tcl86.dll
 vesk2b.exe
 EOF_LIST
 )
-    same_listing "unpacked zip" "$(listing "$app")" "$expected"
+    tcl_folders='^\(tcl8\|tcl8\.6\|reg1\.3\|dde1\.4\)/'
+    same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
+    same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
+        "$(listing "$VESK_TCL_WIN32_ROOT/lib" | grep "$tcl_folders" | grep -v '\.a$')"
+    clang-14 --target=i686-pc-windows-msvc -ffreestanding -O1 -c -I"$app/include" -o "$work/msvc.obj" "$source/tests/install/consumer/msvc.c" \
+        && lld-link /nologo /entry:start /subsystem:console /nodefaultlib /out:"$app/msvc.exe" "$work/msvc.obj" "$app/lib/kestrum.lib" \
+        || fail "linking a caller with kestrum.lib"
+    [ "$(objdump -p "$app/msvc.exe" | awk '/^\t[0-9a-f]+\t +[0-9]+  [@A-Za-z_]/ { print $2, $3 }' | xargs)" \
+        = "1 @GetProfiler@4 2 @Profiler_Start@4 3 @Profiler_Stop@4 7 Profiler_Stats_All" ] || fail "kestrum.lib's imports"
     cmp "$source/default/vesk.tcl" "$app/default/vesk.tcl" || fail "shipped script"
 
     source "$source/tests/win32/wine_env.sh"
@@ -261,11 +271,46 @@ EOF_LIST
     [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
         || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
 
+    rm "$app/default/record.txt"
+    write_recipe_script "$app/default/vesk.tcl" record
+    (cd "$app" && timeout 90 wine "$app/vesk2b.exe" </dev/null >"$work/wine.log" 2>&1) || fail "recipe: $(cat "$work/wine.log")"
+    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")" ] \
+        || fail "the recipe gave: $(cat "$app/default/record.txt")"
+    (cd "$app" && timeout 60 wine "$app/msvc.exe" </dev/null >"$work/msvc.log" 2>&1; echo "exit $?" >>"$work/msvc.log")
+    grep -q '(msvc caller)' "$work/msvc.log" && grep -qx 'exit 42' "$work/msvc.log" || fail "the kestrum.lib caller: $(cat "$work/msvc.log")"
     i686-w64-mingw32-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
     (cd "$app" && timeout 60 wine "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
         || fail "the cross-built kestrum caller under Wine"
     echo "windows zip: passed"
+    ;;
+installer)
+    # The installer's script is the same whatever the installer's own
+    # processor: a 64-bit one runs under 64-bit Wine on machines without
+    # 32-bit programs. A prefix of its own: no display, no desktop menus.
+    rm -rf "$work"
+    mkdir -p "$work"
+    setup=$(VESK_INSTALLER_TARGET=amd64-unicode "$source/tools/make-installer.sh" "$build" "$work" | tail -1) || fail "makensis"
+    export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    wine=/usr/lib/wine/wine64
+    $wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
+    key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vesk2b'
+    value() { $wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"; }
+    timeout 120 $wine "$setup" /S || fail "silent install"
+    [ "$(value DisplayName), $(value DisplayVersion), $(value Publisher)" = "vesk2b, $(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' \
+        "$build/CMakeCache.txt"), the vesk2b authors" ] || fail "uninstall entry: $($wine reg query "$key")"
+    app=$($wine winepath -u "$(value InstallLocation)" | tr -d '\r')
+    same_listing "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
+    menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/vesk2b.lnk"
+    strings -el "$menu" | grep -qF "$(value InstallLocation)\vesk2b.exe" || fail "Start-menu entry"
+    uninstall=$(value QuietUninstallString)
+    exe=${uninstall#\"}
+    # shellcheck disable=SC2086
+    $wine "${exe%%\"*}" ${uninstall##*\"} || fail "silent uninstall"
+    # The uninstaller runs on from a copy of itself.
+    for _ in $(seq 60); do [ -e "$app" ] || [ -e "$menu" ] || break; sleep 1; done
+    [ ! -e "$app" ] && [ ! -e "$menu" ] && [ -z "$(value DisplayName)" ] || fail "left after uninstalling: $(find "$app" "$menu")"
+    echo "windows installer: passed"
     ;;
 *)
     fail "unknown case $case_name"
