@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks of the installed and packaged programs, one case per run:
 #   tree       cmake --install into a fresh prefix: the exact file list, the
-#              library's soname, the desktop entry, the shipped script
+#              library's soname, the desktop entry, the shipped script; the
+#              component kestrum alone
 #   program    the installed vesk2b, started through its bin/ link under Xvfb,
 #              finds and runs the script beside the real file
 #   consumers  a program outside the tree builds against the installed
@@ -136,6 +137,8 @@ tree)
     desktop-file-validate "$prefix/share/applications/vesk2b.desktop" || fail "desktop entry"
     cmp "$source/default/vesk.tcl" "$prefix/libexec/vesk2b/default/vesk.tcl" || fail "installed script"
     file -L "$prefix/share/icons/hicolor/48x48/apps/vesk2b.png" | grep -q 'PNG image data, 48 x 48' || fail "48x48 icon"
+    cmake --install "$build" --prefix "$work/kestrum-only" --component kestrum >/dev/null || fail "installing kestrum alone"
+    same_listing "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
     echo "install tree: passed"
     ;;
 program)
