@@ -53,12 +53,28 @@ VIAddVersionKey FileVersion "${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE English
 
+; A 64-bit program's entry belongs in the 64-bit view of the registry, also
+; when the installer itself is a 32-bit program.
+!macro VESK_REGISTRY_VIEW
+  !if "${ARCH}" == "win64"
+    SetRegView 64
+  !endif
+!macroend
+
 Function .onInit
+  !insertmacro VESK_REGISTRY_VIEW
   !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
+  !insertmacro VESK_REGISTRY_VIEW
   !insertmacro MULTIUSER_UNINIT
+  ; Started without /AllUsers (from its folder, say), the uninstaller of an
+  ; installation for all users still removes that installation's entries.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" InstallLocation
+  ${If} $0 == $INSTDIR
+    Call un.MultiUser.InstallMode.AllUsers
+  ${EndIf}
 FunctionEnd
 
 Section "vesk2b"
