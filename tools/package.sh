@@ -28,5 +28,5 @@ for kind in "${kinds[@]}"; do
     win32|win64) tools/make-installer.sh "build/$kind" build/packages ;;
   esac
 done
-rm -rf build/packages/_CPack_Packages build/packages/installer-*
+rm -rf build/packages/_CPack_Packages build/packages/installer-* build/packages/debian-build
 ls -l build/packages
