@@ -207,11 +207,11 @@ deb-install)
     [ -f "${debs[0]}" ] || fail "no .debs (case deb)"
     apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
         || { cat "$work/apt.log" >&2; fail "apt-get install"; }
-    trap 'apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
+    trap 'kill ${xvfb:-} 2>/dev/null; apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
+    start_xvfb
     man -w vesk2b | grep -qx /usr/share/man/man1/vesk2b.1.gz || fail "man vesk2b"
     MANWIDTH=200 man 3 kestrum 2>/dev/null | grep -q 'ticks / 500,000,000' || fail "man 3 kestrum"
     [ "$(echo 'puts [package require kestrum]' | tclsh8.6)" = 1.0.0 ] || fail "package require kestrum"
-    start_xvfb
     write_recipe_script /usr/libexec/vesk2b/default/vesk.tcl
     command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
     out=$(cd "$work" && timeout 60 ${command% %F} 2>"$work/recipe.err") || fail "the desktop entry's program: $(cat "$work/recipe.err")"
