@@ -1,8 +1,12 @@
 # Install rules of the programs and the packages made from them with CPack
-# (tools/package.sh): on Linux a .deb and a .tar.gz of the gtk build, on
-# Windows a .zip that runs from wherever it is unpacked. kestrum installs
-# itself (kestrum/CMakeLists.txt).
+# (tools/package.sh): on Linux a .tar.gz of the gtk build, on Windows a .zip
+# that runs from wherever it is unpacked. The Debian packages are built from
+# debian/ with dpkg-buildpackage, through these same rules; the Windows
+# installer from the install tree with cmake/vesk2b.nsi. kestrum installs
+# itself (kestrum/CMakeLists.txt) as the component "kestrum"; everything of
+# the program is the component "vesk2b".
 include(GNUInstallDirs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME vesk2b)
 
 if(VESK_PLATFORM STREQUAL "gtk")
   # The program finds its script beside its own file, which /proc/self/exe
@@ -12,12 +16,15 @@ if(VESK_PLATFORM STREQUAL "gtk")
   install(TARGETS vesk2b RUNTIME DESTINATION ${VESK_PROGRAM_DIR})
   install(FILES ${PROJECT_SOURCE_DIR}/default/vesk.tcl DESTINATION ${VESK_PROGRAM_DIR}/default)
   # The extensions that come with the program go beside it; extension
-  # authors get the native interface's header and a pkg-config file.
+  # authors get the native interface's header and a pkg-config file, the
+  # component "vesk2b-dev".
   install(TARGETS filelist LIBRARY DESTINATION ${VESK_PROGRAM_DIR})
-  install(FILES ${PROJECT_SOURCE_DIR}/include/vesk2b/native.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vesk2b)
+  install(FILES ${PROJECT_SOURCE_DIR}/include/vesk2b/native.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vesk2b
+          COMPONENT vesk2b-dev)
   file(RELATIVE_PATH vesk_pc_to_prefix /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
   configure_file(${PROJECT_SOURCE_DIR}/include/vesk2b/vesk2b-native.pc.in ${CMAKE_BINARY_DIR}/vesk2b-native.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/vesk2b-native.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+  install(FILES ${CMAKE_BINARY_DIR}/vesk2b-native.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+          COMPONENT vesk2b-dev)
   file(RELATIVE_PATH vesk_link_target /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${VESK_PROGRAM_DIR}/vesk2b)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-link)
   file(CREATE_LINK ${vesk_link_target} ${CMAKE_BINARY_DIR}/install-link/vesk2b SYMBOLIC)
@@ -41,19 +48,25 @@ if(VESK_PLATFORM STREQUAL "gtk")
   endforeach()
   add_custom_target(vesk_icons ALL DEPENDS ${vesk_pngs})
 
-  set(CPACK_GENERATOR DEB TGZ)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "vesk2b maintainers <vesk2b@localhost>")
-  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "vesk2b gives a Tcl script one window, menus with shortcuts, file dialogs, window geometry, titles and a clock; its behaviour is default/vesk.tcl beside the program, a small file-list viewer. kestrum is a shared library of named wall-clock timers for native code, with a CMake package, a pkg-config file and a Tcl package index.")
-  # GTK and the C library from the program's own links; Tcl is linked in,
-  # but its encoding tables come from Debian's libtcl8.6.
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libtcl8.6")
-  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "tcl8.6")
+  # Manual pages, written once in scdoc (docs/man/); kestrum's belongs to the
+  # library's component.
+  find_program(VESK_SCDOC scdoc REQUIRED)
+  foreach(page vesk2b.1 kestrum.3)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      COMMAND ${VESK_SCDOC} < ${PROJECT_SOURCE_DIR}/docs/man/${page}.scd > ${CMAKE_BINARY_DIR}/man/${page}
+      DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${page}.scd)
+  endforeach()
+  add_custom_target(vesk_man_pages ALL DEPENDS ${CMAKE_BINARY_DIR}/man/vesk2b.1 ${CMAKE_BINARY_DIR}/man/kestrum.3)
+  install(FILES ${CMAKE_BINARY_DIR}/man/vesk2b.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/man/kestrum.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3 COMPONENT kestrum)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+  set(CPACK_GENERATOR TGZ)
 elseif(VESK_PLATFORM STREQUAL "win32")
   # One flat folder: the program, Tcl and what they import, the script,
-  # and kestrum for native callers (lib/, include/).
+  # and kestrum for native callers (lib/, include/). The architecture names
+  # the zip and the installer (VESK_WINDOWS_ARCH, set with the toolchain).
   install(TARGETS vesk2b RUNTIME DESTINATION .)
   install(FILES ${VESK_TCL_WIN32_ROOT}/bin/tcl86.dll DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/default/vesk.tcl DESTINATION default)
@@ -61,6 +74,15 @@ elseif(VESK_PLATFORM STREQUAL "win32")
   install(FILES ${PROJECT_SOURCE_DIR}/include/vesk2b/native.h DESTINATION include/vesk2b)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/README-windows.txt DESTINATION . RENAME README.txt)
   install(FILES ${PROJECT_SOURCE_DIR}/docs/script-interface.md DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+  # Tcl's script library, its modules (msgcat, http, ...) and its registry
+  # and DDE packages, as Tcl lays out its own lib/ folder. tcl86.dll looks
+  # for them in the folder above its own, outside this one, so the
+  # interpreter stays bare until a script brings the library in (the
+  # reference's recipe names lib/tcl8.6 here).
+  foreach(folder tcl8.6 tcl8 reg1.3 dde1.4)
+    install(DIRECTORY ${VESK_TCL_WIN32_ROOT}/lib/${folder} DESTINATION lib PATTERN "*.a" EXCLUDE)
+  endforeach()
   set(CPACK_GENERATOR ZIP)
   # vesk2b-<version>-win32.zip or -win64.zip, after the build's architecture.
   set(CPACK_SYSTEM_NAME ${VESK_WINDOWS_ARCH})

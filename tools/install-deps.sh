@@ -27,6 +27,10 @@ packages=(
   icoutils
   # Fuzz targets (fuzz preset, tools/fuzz.sh): clang with libFuzzer and the sanitizer runtimes
   clang-14 libclang-rt-14-dev
+  # Packages (tools/package.sh) and their tests: manual pages, the Debian
+  # packages and lintian, installing them, the Windows installer (tested under
+  # 64-bit Wine), kestrum.lib for Microsoft's linker and a caller linked with it
+  scdoc debhelper lintian man-db nsis wine64 lld
 )
 
 missing=()

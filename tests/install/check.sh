@@ -1,16 +1,23 @@
 #!/bin/bash
 # Checks of the installed and packaged programs, one case per run:
 #   tree       cmake --install into a fresh prefix: the exact file list, the
-#              library's soname, the desktop entry, the shipped script
+#              library's soname, the desktop entry, the shipped script; the
+#              component kestrum alone
 #   program    the installed vesk2b, started through its bin/ link under Xvfb,
-#              finds and runs the script beside the real file
+#              finds and runs the script beside the real file, and the
+#              reference's recipe for Tcl's own library
 #   consumers  a program outside the tree builds against the installed
 #              kestrum with find_package and with pkg-config, and runs;
 #              tclsh8.6 loads it with `package require kestrum`
-#   deb        CPack's .deb and .tar.gz: contents and declared dependencies
+#   deb        the .debs (built and linted) and CPack's .tar.gz: contents, Depends
+#   deb-install  apt installs the .debs: man pages, the desktop entry running
+#              the recipe, package require kestrum; purge leaves nothing
 #   zip        CPack's Windows .zip unpacked into an empty folder: contents,
-#              vesk2b.exe starts under Wine and runs its script, and a program
-#              cross-built against the zip's import library runs under Wine
+#              vesk2b.exe under Wine runs its script and the recipe; callers
+#              linked with kestrum's import libraries: MinGW's (run under
+#              Wine) and kestrum.lib (lld-link; the imports it made)
+#   installer  the Windows installer under 64-bit Wine: silent install, files,
+#              Start menu, uninstall entry; silent uninstall leaves nothing
 # Usage: check.sh CASE BUILD_DIR SOURCE_DIR WORK_DIR
 # Environment: VESK_LIBDIR, VESK_CONFIG (lower-case build type); for zip the
 # Wine environment of tests/win32/wine_env.sh.
@@ -39,6 +46,9 @@ linux_files() {
     for size in 16 32 48 128 256; do icons+="share/icons/hicolor/${size}x${size}/apps/vesk2b.png"$'\n'; done
     sort <<EOF_LIST
 bin/vesk2b -> ../libexec/vesk2b/vesk2b
+share/doc/vesk2b/LICENSE
+share/man/man1/vesk2b.1
+share/man/man3/kestrum.3
 include/kestrum/kestrum.h
 include/kestrum/kestrum_scope.h
 include/vesk2b/native.h
@@ -87,6 +97,37 @@ EOF_TCL
     echo '::screen::destroywnd $parentwindow' >>"$1"
 }
 
+# Xvfb for the Linux program, ended with this script.
+start_xvfb() {
+    local display_file; display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1
+    rm -f "$display_file"
+    [ "$DISPLAY" != : ] || fail "Xvfb did not start"
+}
+
+# The reference's recipe for Tcl's own library with its checks ("tcl"), or
+# their expected output ("text").
+recipe_block() {
+    awk -v want="$1" '/^### Tcl.s own library/ { on = 1; next }
+        on && /^```/ { if (inside) { if (lang == want) exit; inside = 0 } else { lang = substr($0, 4); inside = 1 } next }
+        on && inside && lang == want' "$source/docs/script-interface.md"
+}
+
+# A script that shows the bare interpreter, runs the recipe and names the
+# library it found; with "record" its puts writes record.txt beside it.
+write_recipe_script() {
+    { [ "${2:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
+        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text; flush $::record }'
+      printf '%s\n' 'namespace eval ::config { proc save {} {} }' \
+        'puts "bare: [info exists ::tcl_library] [catch {clock format 0}] [catch {package require msgcat}]"' \
+        "$(recipe_block tcl)" 'puts "library: $::tcl_library"' '::screen::destroywnd $parentwindow'; } >"$1"
+}
+
+expected_recipe_output() { printf 'bare: 0 1 1\n%s\nlibrary: %s' "$(recipe_block text)" "$1"; }
+
 case $case_name in
 tree)
     rm -rf "$work"
@@ -97,22 +138,19 @@ tree)
     desktop-file-validate "$prefix/share/applications/vesk2b.desktop" || fail "desktop entry"
     cmp "$source/default/vesk.tcl" "$prefix/libexec/vesk2b/default/vesk.tcl" || fail "installed script"
     file -L "$prefix/share/icons/hicolor/48x48/apps/vesk2b.png" | grep -q 'PNG image data, 48 x 48' || fail "48x48 icon"
+    cmake --install "$build" --prefix "$work/kestrum-only" --component kestrum >/dev/null || fail "installing kestrum alone"
+    same_listing "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
     echo "install tree: passed"
     ;;
 program)
     [ -d "$prefix" ] || fail "no installed prefix (case tree)"
     program_dir=$(realpath "$prefix/libexec/vesk2b")
     write_probe_script "$program_dir/default/vesk.tcl"
-    display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null; rm -f "$display_file"; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    [ -s "$display_file" ] || fail "Xvfb did not start"
+    start_xvfb
+    trap 'kill $xvfb 2>/dev/null; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
     mkdir -p "$work/elsewhere"
     status=0
-    out=$(cd "$work/elsewhere" && DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1 \
-          timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
     expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
     [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
     [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
@@ -127,11 +165,14 @@ program)
     printf '%s\n' 'namespace eval ::config {proc save {} {}}' "load $work/label.so" 'puts [::label::show $parentwindow Hello]' \
         'catch {::label::show 5 x} message; puts $message' '::screen::destroywnd $parentwindow' \
         >"$program_dir/default/vesk.tcl"
-    out=$(DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1 timeout 60 "$prefix/bin/vesk2b" 2>"$work/program.err") \
+    out=$(timeout 60 "$prefix/bin/vesk2b" 2>"$work/program.err") \
         || fail "the extension's program: $(cat "$work/program.err")"
     [ "$out" = $'1\nlabel: no window 5 with a client area' ] || fail "the extension in the program said: $out"
     out=$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)
     [ "$out" = "label: not a vesk2b program" ] || fail "the extension in tclsh said: $out"
+    write_recipe_script "$program_dir/default/vesk.tcl"
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" 2>"$work/recipe.err") || fail "recipe: $(cat "$work/recipe.err")"
+    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
     echo "installed program: passed"
     ;;
 consumers)
@@ -161,21 +202,44 @@ consumers)
 deb)
     rm -rf "$work"
     mkdir -p "$work"
-    cpack --config "$build/CPackConfig.cmake" -G "DEB;TGZ" -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
-    deb=$(ls "$work"/vesk2b_*.deb)
+    "$source/tools/build-debs.sh" "$work" || fail "building the .debs"
+    cpack --config "$build/CPackConfig.cmake" -G TGZ -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
     tgz=$(ls "$work"/vesk2b-*.tar.gz)
-    expected=$(linux_files | sed 's|^|usr/|')
-    found=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
-    same_listing "$deb" "$found" "$expected"
+    # What each file of the install tree becomes in the packages.
+    expected=$(libdir=lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH) config=none linux_files | grep -v LICENSE \
+        | sed 's|^|usr/|; s|/man/.*|&.gz|'; for p in vesk2b vesk2b-dev libkestrum1 libkestrum-dev; do
+        printf 'usr/share/doc/%s/%s\n' "$p" changelog.gz "$p" copyright; done)
+    found=$(for deb in "$work"/*.deb; do dpkg-deb -c "$deb"; done \
+        | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
+    same_listing "the .debs" "$found" "$(sort <<<"$expected")"
     found=$(tar -tzvf "$tgz" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +[^\/]*\//, ""); print }' | sort)
     same_listing "$tgz" "$found" "$(linux_files)"
-    depends=$(dpkg-deb -f "$deb" Depends)
+    depends=$(dpkg-deb -f "$work"/vesk2b_*.deb Depends)
     for needed in libc6 libgtk-3-0 libglib2.0-0 libtcl8.6; do
         echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed: $depends"
     done
-    [ "$(dpkg-deb -f "$deb" Package)" = vesk2b ] || fail "package name"
     echo "Depends: $depends"
     echo "packages: passed"
+    ;;
+deb-install)
+    debs=("$work"/vesk2b_*.deb "$work"/vesk2b-dev_*.deb "$work"/libkestrum1_*.deb "$work"/libkestrum-dev_*.deb)
+    [ -f "${debs[0]}" ] || fail "no .debs (case deb)"
+    apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
+        || { cat "$work/apt.log" >&2; fail "apt-get install"; }
+    trap 'kill ${xvfb:-} 2>/dev/null; apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
+    start_xvfb
+    man -w vesk2b | grep -qx /usr/share/man/man1/vesk2b.1.gz || fail "man vesk2b"
+    MANWIDTH=200 man 3 kestrum 2>/dev/null | grep -q 'ticks / 500,000,000' || fail "man 3 kestrum"
+    [ "$(echo 'puts [package require kestrum]' | tclsh8.6)" = 1.0.0 ] || fail "package require kestrum"
+    write_recipe_script /usr/libexec/vesk2b/default/vesk.tcl
+    command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
+    out=$(cd "$work" && timeout 60 ${command% %F} 2>"$work/recipe.err") || fail "the desktop entry's program: $(cat "$work/recipe.err")"
+    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >>"$work/apt.log" 2>&1 || fail "apt-get purge"
+    left=$(for deb in "${debs[@]}"; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ { print substr($6, 2) }' \
+        | while read -r f; do if [ -e "$f" ] || [ -L "$f" ]; then echo "$f"; fi; done)
+    [ -z "$left" ] || fail "left behind: $left"
+    echo "Debian packages installed and removed: passed"
     ;;
 zip)
     rm -rf "$work"
@@ -185,6 +249,7 @@ zip)
     (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-"$arch".zip)
     app=$(ls -d "$work"/unpacked/vesk2b-*-"$arch")
     expected=$(sort <<'EOF_LIST'
+LICENSE.txt
 README.txt
 default/vesk.tcl
 filelist.dll
@@ -196,13 +261,22 @@ lib/cmake/kestrum/kestrumConfig.cmake
 lib/cmake/kestrum/kestrumConfigVersion.cmake
 lib/cmake/kestrum/kestrumTargets-release.cmake
 lib/cmake/kestrum/kestrumTargets.cmake
+lib/kestrum.lib
 lib/libkestrum.dll.a
 script-interface.md
 tcl86.dll
 vesk2b.exe
 EOF_LIST
 )
-    same_listing "unpacked zip" "$(listing "$app")" "$expected"
+    tcl_folders='^\(tcl8\|tcl8\.6\|reg1\.3\|dde1\.4\)/'
+    same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
+    same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
+        "$(listing "$VESK_TCL_WIN32_ROOT/lib" | grep "$tcl_folders" | grep -v '\.a$')"
+    clang-14 --target=i686-pc-windows-msvc -ffreestanding -O1 -c -I"$app/include" -o "$work/msvc.obj" "$source/tests/install/consumer/msvc.c" \
+        && lld-link /nologo /entry:start /subsystem:console /nodefaultlib /out:"$app/msvc.exe" "$work/msvc.obj" "$app/lib/kestrum.lib" \
+        || fail "linking a caller with kestrum.lib"
+    [ "$(objdump -p "$app/msvc.exe" | awk '/^\t[0-9a-f]+\t +[0-9]+  [@A-Za-z_]/ { print $2, $3 }' | xargs)" \
+        = "1 @GetProfiler@4 2 @Profiler_Start@4 3 @Profiler_Stop@4 7 Profiler_Stats_All" ] || fail "kestrum.lib's imports"
     cmp "$source/default/vesk.tcl" "$app/default/vesk.tcl" || fail "shipped script"
 
     source "$source/tests/win32/wine_env.sh"
@@ -216,12 +290,45 @@ EOF_LIST
     [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
         || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
 
+    rm "$app/default/record.txt"
+    write_recipe_script "$app/default/vesk.tcl" record
+    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" </dev/null >"$work/wine.log" 2>&1) || fail "recipe: $(cat "$work/wine.log")"
+    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")" ] \
+        || fail "the recipe gave: $(cat "$app/default/record.txt")"
     mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
     (cd "$app" && timeout 60 "$VESK_WINE" "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
         || fail "the cross-built kestrum caller under Wine"
     echo "windows zip: passed"
+    ;;
+installer)
+    # The installer's script is the same whatever the installer's own
+    # processor: a 64-bit one runs under 64-bit Wine on machines without
+    # 32-bit programs. A prefix of its own: no display, no desktop menus.
+    rm -rf "$work"
+    mkdir -p "$work"
+    setup=$(VESK_INSTALLER_TARGET=amd64-unicode "$source/tools/make-installer.sh" "$build" "$work" | tail -1) || fail "makensis"
+    export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    wine=/usr/lib/wine/wine64
+    $wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
+    key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\vesk2b'
+    value() { $wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"; }
+    timeout 120 $wine "$setup" /S || fail "silent install"
+    [ "$(value DisplayName), $(value DisplayVersion), $(value Publisher)" = "vesk2b, $(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' \
+        "$build/CMakeCache.txt"), the vesk2b authors" ] || fail "uninstall entry: $($wine reg query "$key")"
+    app=$($wine winepath -u "$(value InstallLocation)" | tr -d '\r')
+    same_listing "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
+    menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/vesk2b.lnk"
+    strings -el "$menu" | grep -qF "$(value InstallLocation)\vesk2b.exe" || fail "Start-menu entry"
+    uninstall=$(value QuietUninstallString)
+    exe=${uninstall#\"}
+    # shellcheck disable=SC2086
+    $wine "${exe%%\"*}" ${uninstall##*\"} || fail "silent uninstall"
+    # The uninstaller runs on from a copy of itself.
+    for _ in $(seq 60); do [ -e "$app" ] || [ -e "$menu" ] || break; sleep 1; done
+    [ ! -e "$app" ] && [ ! -e "$menu" ] && [ -z "$(value DisplayName)" ] || fail "left after uninstalling: $(find "$app" "$menu")"
+    echo "windows installer: passed"
     ;;
 *)
     fail "unknown case $case_name"
