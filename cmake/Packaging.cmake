@@ -21,9 +21,10 @@ if(VESK_PLATFORM STREQUAL "gtk")
   install(TARGETS filelist LIBRARY DESTINATION ${VESK_PROGRAM_DIR})
   install(FILES ${PROJECT_SOURCE_DIR}/include/vesk2b/native.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vesk2b
           COMPONENT vesk2b-dev)
-  file(RELATIVE_PATH vesk_pc_to_prefix /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+  # Headers only, so the pkg-config file is the same on every architecture.
+  file(RELATIVE_PATH vesk_pc_to_prefix /prefix/${CMAKE_INSTALL_DATADIR}/pkgconfig /prefix)
   configure_file(${PROJECT_SOURCE_DIR}/include/vesk2b/vesk2b-native.pc.in ${CMAKE_BINARY_DIR}/vesk2b-native.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/vesk2b-native.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+  install(FILES ${CMAKE_BINARY_DIR}/vesk2b-native.pc DESTINATION ${CMAKE_INSTALL_DATADIR}/pkgconfig
           COMPONENT vesk2b-dev)
   file(RELATIVE_PATH vesk_link_target /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${VESK_PROGRAM_DIR}/vesk2b)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-link)

@@ -60,13 +60,13 @@ $libdir/libkestrum.so -> libkestrum.so.1
 $libdir/libkestrum.so.1 -> libkestrum.so.1.0.0
 $libdir/libkestrum.so.1.0.0
 $libdir/pkgconfig/kestrum.pc
-$libdir/pkgconfig/vesk2b-native.pc
 lib/tcltk/kestrum1.0.0/pkgIndex.tcl
 libexec/vesk2b/default/vesk.tcl
 libexec/vesk2b/filelist.so
 libexec/vesk2b/vesk2b
 share/applications/vesk2b.desktop
 share/doc/vesk2b/script-interface.md
+share/pkgconfig/vesk2b-native.pc
 ${icons}share/icons/hicolor/scalable/apps/vesk2b.svg
 EOF_LIST
 }
@@ -160,7 +160,7 @@ program)
     sed -n '/^\/\* label.c:/,/^```$/p' "$source/docs/script-interface.md" | sed '$d' >"$work/label.c"
     # shellcheck disable=SC2046
     gcc -Wall -Werror -shared -fPIC -o "$work/label.so" "$work/label.c" -DUSE_TCL_STUBS -ltclstub8.6 \
-        $(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags vesk2b-native tcl) \
+        $(PKG_CONFIG_PATH="$prefix/share/pkgconfig" pkg-config --cflags vesk2b-native tcl) \
         $(pkg-config --cflags --libs gtk+-3.0) || fail "building the reference's extension"
     printf '%s\n' 'namespace eval ::config {proc save {} {}}' "load $work/label.so" 'puts [::label::show $parentwindow Hello]' \
         'catch {::label::show 5 x} message; puts $message' '::screen::destroywnd $parentwindow' \
