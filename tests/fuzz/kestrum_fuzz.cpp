@@ -67,8 +67,8 @@ std::string takeOutput() {
 void stats(const Profiler& p, double result[2]) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
     const kestrum::Overheads o = kestrum::overheads();
-    result[0] = static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
-                static_cast<double>(p.nestedStarts) * o.outerSeconds;
+    result[0] = std::max(0.0, static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
+                                  static_cast<double>(p.nestedStarts) * o.outerSeconds);
     result[1] = p.runCount != 0 ? result[0] / static_cast<double>(p.runCount) : 0.0;
 }
 
