@@ -1,6 +1,7 @@
 // kestrum against a model: names of any bytes and length (hash collisions,
-// one buffer reused for different names, exact-size copies), start, stop and
-// reinit sequences on a clock with any steps, statistics and the report.
+// one buffer reused for different names, exact-size copies), start, stop,
+// scoped timers whose name changes inside the scope, and reinit sequences on
+// a clock with any steps, statistics and the report.
 // After every call the chains, every record field and the standard output
 // must be what the model says.
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "kestrum_scope.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -181,7 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memcpy(copy.get(), name.c_str(), name.size() + 1);
             passed = copy.get();
         }
-        const std::uint8_t op = input.byte() % 8;
+        const std::uint8_t op = input.byte() % 9;
         if (op == 5) {
             for (auto& [hash, each] : model.records) closePeriod(each.expected);
             Profiler_Reinit_All();
@@ -193,14 +195,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Record& r = model.get(name);
             Profiler& e = r.expected;
             Profiler* returned;
-            if (op == 0) {
-                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
+            // The model's side of a start or stop of `e` by `shown`, made just before the call.
+            const auto started = [&model](Profiler& e, const std::string& shown) {
+                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + shown + "\" already started";
                 e.startSequence = ++model.starts;
                 e.startStamp = static_cast<std::int64_t>(now + step);
-                returned = Profiler_Start(passed);
-            } else if (op == 1) {
+            };
+            const auto stopped = [&model](Profiler& e, const std::string& shown) {
                 if (e.startStamp == kStopped) {
-                    model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
+                    model.output += "warning in profiler_stop: profiler \"" + shown + "\" not running";
                 } else {
                     e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) + (now + step) -
                                                               static_cast<std::uint64_t>(e.startStamp));
@@ -208,7 +211,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     e.nestedStarts += model.starts - e.startSequence;
                     e.startStamp = kStopped;
                 }
+            };
+            if (op == 0) {
+                started(e, name);
+                returned = Profiler_Start(passed);
+            } else if (op == 1) {
+                stopped(e, name);
                 returned = Profiler_Stop(passed);
+            } else if (op == 8) {
+                // A scope whose name's bytes change inside it, where another name runs through the shared buffer.
+                started(e, name);
+                {
+                    kestrum::ScopedTimer scope(passed);
+                    if (copy) std::memset(copy.get(), '?', name.size());
+                    const std::string& other = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
+                    std::memcpy(sharedBuffer, other.c_str(), other.size() + 1);
+                    Record& o = model.get(other);
+                    started(o.expected, other);
+                    Profiler* inner = Profiler_Start(sharedBuffer);
+                    stopped(o.expected, other);
+                    FUZZ_CHECK(Profiler_Stop(sharedBuffer) == inner && (o.actual == nullptr || o.actual == inner));
+                    o.actual = inner;
+                    stopped(e, r.name);
+                }
+                returned = GetProfiler(r.name.c_str());
             } else if (op == 2) {
                 closePeriod(e);
                 returned = Profiler_Reinit(passed);

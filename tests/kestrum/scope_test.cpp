@@ -27,5 +27,28 @@ TEST_F(Scope, StopsAtScopeExit) {
     EXPECT_EQ(GetProfiler("scoped inner")->accumulated, 5);
 }
 
+// One buffer reused for each scope's name and for other names inside it.
+TEST_F(Scope, StopsTheTimerItStartedWhateverTheBufferHoldsLater) {
+    char buffer[16];
+    std::string out = printed([&] {
+        for (const char* name : {"first", "second"}) {
+            std::snprintf(buffer, sizeof buffer, "%s", name);
+            kestrum::ScopedTimer timer(buffer);
+            std::snprintf(buffer, sizeof buffer, "scratch");
+            run(buffer, 3);
+            clock.now += 4;
+        }
+    });
+    EXPECT_EQ(out, "");
+    for (const char* name : {"first", "second"}) {
+        Profiler* p = GetProfiler(name);
+        EXPECT_EQ(p->startStamp, INT64_MAX) << name;
+        EXPECT_EQ(p->runCount, 1) << name;
+        EXPECT_EQ(p->accumulated, 7) << name;
+        EXPECT_EQ(p->nestedStarts, 1) << name;
+    }
+    EXPECT_EQ(GetProfiler("scratch")->runCount, 2);
+}
+
 } // namespace
 } // namespace kestrum_test
