@@ -1,10 +1,10 @@
 // The registry of named timers: hash table, lookup-or-create, start, stop,
 // reinit, and the library's load entry points.
 //
-// Owns profilerTable, startCounter and recentLookups.  Plain reads and writes
-// only: callers serialise their calls.  Records and name copies come from
-// malloc and are never freed, so every record pointer stays valid for the
-// process.
+// Owns profilerTable, chainTails, the hash index, startCounter and
+// recentLookups.  Plain reads and writes only: callers serialise their calls.
+// Records and name copies come from malloc and are never freed, so every
+// record pointer stays valid for the process.
 
 #include <bit>
 #include <cstdio>
@@ -23,7 +23,21 @@ namespace kestrum {
 namespace {
 
 Profiler* profilerTable[chainCount];
+Profiler* chainTails[chainCount];
 std::int64_t startCounter;
+
+// The records by hash, beside the chains, so that finding a hash, or finding
+// it absent, costs the same at any number of records: open addressing with
+// linear probing, at most half full, doubled when more.  The chains stay
+// the records' order, which the report and Profiler_Reinit_All follow.
+struct IndexSlot {
+    Profiler* record;  // null while the slot is free
+    std::uint32_t hash;
+};
+constexpr unsigned firstIndexBits = 9;
+IndexSlot* indexSlots;  // 1 << indexBits slots; null before the first lookup
+unsigned indexBits;
+std::size_t recordCount;
 
 // Names looked up recently, in sets of two slots chosen by the address of
 // the name passed in: callers mostly pass the same literal again and again.
@@ -59,9 +73,32 @@ inline std::uint32_t hashName(const char* name) {
     return h;
 }
 
+// The slot that holds `hash`, or the free slot where it belongs.
+inline IndexSlot* indexSlot(std::uint32_t hash) {
+    // The low bits of a name hash follow only the low bits of the name's
+    // bytes: the high bits of a Fibonacci product spread every bit.
+    std::size_t mask = (std::size_t{1} << indexBits) - 1;
+    std::size_t i = static_cast<std::uint32_t>(hash * 0x9E3779B9u) >> (32 - indexBits);
+    while (indexSlots[i].record != nullptr && indexSlots[i].hash != hash)
+        i = (i + 1) & mask;
+    return &indexSlots[i];
+}
+
+[[gnu::noinline, gnu::cold]] void growIndex() {
+    IndexSlot* old = indexSlots;
+    std::size_t oldSize = old == nullptr ? 0 : std::size_t{1} << indexBits;
+    indexBits = old == nullptr ? firstIndexBits : indexBits + 1;
+    indexSlots = static_cast<IndexSlot*>(std::calloc(std::size_t{1} << indexBits, sizeof(IndexSlot)));
+    for (std::size_t i = 0; i < oldSize; ++i)
+        if (old[i].record != nullptr)
+            *indexSlot(old[i].hash) = old[i];
+    std::free(old);
+}
+
 // First use of a hash: a zeroed record linked at the tail of its chain, so
-// each chain keeps creation order.
-[[gnu::noinline, gnu::cold]] Profiler* createProfiler(const char* name, std::uint32_t hash) {
+// each chain keeps creation order, and entered in the index at `slot`.
+[[gnu::noinline, gnu::cold]] Profiler* createProfiler(const char* name, std::uint32_t hash,
+                                                      IndexSlot* slot) {
     auto profiler = static_cast<Profiler*>(std::calloc(1, sizeof(Profiler)));
     profiler->startStamp = notRunning;
     profiler->bestAccumulated = notRunning;
@@ -70,22 +107,25 @@ inline std::uint32_t hashName(const char* name) {
     std::memcpy(profiler->name, name, size);
     profiler->hash = hash;
 
-    Profiler** link = &profilerTable[hash & 0xFF];
-    while (*link != nullptr)
-        link = &(*link)->next;
-    *link = profiler;
+    Profiler*& tail = chainTails[hash & 0xFF];
+    (tail == nullptr ? profilerTable[hash & 0xFF] : tail->next) = profiler;
+    tail = profiler;
+
+    *slot = {profiler, hash};
+    if (++recordCount > (std::size_t{1} << indexBits) / 2)
+        growIndex();
     return profiler;
 }
 
 // Only the hash is compared, never the text: equal hashes are one timer.
 [[gnu::noinline]] Profiler* lookupByHash(const char* name) {
     std::uint32_t h = hashName(name);
-    Profiler* p = profilerTable[h & 0xFF];
-    while (p != nullptr && p->hash != h)
-        p = p->next;
-    if (__builtin_expect(p == nullptr, 0))
-        p = createProfiler(name, h);
-    return p;
+    if (__builtin_expect(indexSlots == nullptr, 0))
+        growIndex();
+    IndexSlot* slot = indexSlot(h);
+    if (__builtin_expect(slot->record == nullptr, 0))
+        return createProfiler(name, h, slot);
+    return slot->record;
 }
 
 inline bool sameBytes(const char* a, const char* b) {
@@ -275,6 +315,12 @@ void resetRegistryForTest() {
             head = next;
         }
     }
+    for (Profiler*& tail : chainTails)
+        tail = nullptr;
+    std::free(indexSlots);
+    indexSlots = nullptr;
+    indexBits = 0;
+    recordCount = 0;
     startCounter = 0;
     for (auto& set : recentLookups)
         set[0] = set[1] = RecentLookup{};
