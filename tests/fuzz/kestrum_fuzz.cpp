@@ -1,7 +1,7 @@
 // kestrum against a model: names of any bytes and length (hash collisions,
 // one buffer reused for different names, exact-size copies), start, stop,
-// scoped timers whose name changes inside the scope, and reinit sequences on
-// a clock with any steps, statistics and the report.
+// scoped timers whose name is overwritten inside the scope, and reinit
+// sequences on a clock with any steps, statistics and the report.
 // After every call the chains, every record field and the standard output
 // must be what the model says.
 
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
         // The name from one buffer that every call reuses, or from a block of exactly its size.
         std::unique_ptr<char[]> copy;
-        const char* passed = sharedBuffer;
+        char* passed = sharedBuffer;
         if (input.flag()) {
             std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
         } else {
@@ -194,16 +195,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else {
             Record& r = model.get(name);
             Profiler& e = r.expected;
-            Profiler* returned;
-            // The model's side of a start or stop of `e` by `shown`, made just before the call.
-            const auto started = [&model](Profiler& e, const std::string& shown) {
-                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + shown + "\" already started";
+            Profiler* returned = nullptr;
+            // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
+            std::optional<kestrum::ScopedTimer> scope;
+            if (op == 0 || op == 8) {
+                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
                 e.startSequence = ++model.starts;
                 e.startStamp = static_cast<std::int64_t>(now + step);
-            };
-            const auto stopped = [&model](Profiler& e, const std::string& shown) {
+                returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
+                std::memset(passed, '?', op == 8 ? name.size() : 0);
+            }
+            if (op == 1 || op == 8) {
                 if (e.startStamp == kStopped) {
-                    model.output += "warning in profiler_stop: profiler \"" + shown + "\" not running";
+                    model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
                 } else {
                     e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) + (now + step) -
                                                               static_cast<std::uint64_t>(e.startStamp));
@@ -211,34 +215,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     e.nestedStarts += model.starts - e.startSequence;
                     e.startStamp = kStopped;
                 }
-            };
-            if (op == 0) {
-                started(e, name);
-                returned = Profiler_Start(passed);
-            } else if (op == 1) {
-                stopped(e, name);
-                returned = Profiler_Stop(passed);
-            } else if (op == 8) {
-                // A scope whose name's bytes change inside it, where another name runs through the shared buffer.
-                started(e, name);
-                {
-                    kestrum::ScopedTimer scope(passed);
-                    if (copy) std::memset(copy.get(), '?', name.size());
-                    const std::string& other = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
-                    std::memcpy(sharedBuffer, other.c_str(), other.size() + 1);
-                    Record& o = model.get(other);
-                    started(o.expected, other);
-                    Profiler* inner = Profiler_Start(sharedBuffer);
-                    stopped(o.expected, other);
-                    FUZZ_CHECK(Profiler_Stop(sharedBuffer) == inner && (o.actual == nullptr || o.actual == inner));
-                    o.actual = inner;
-                    stopped(e, r.name);
-                }
-                returned = GetProfiler(r.name.c_str());
+                returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
             } else if (op == 2) {
                 closePeriod(e);
                 returned = Profiler_Reinit(passed);
-            } else {
+            } else if (op != 0) {
                 returned = GetProfiler(passed);
                 if (op == 4) {
                     auto result = std::make_unique<double[]>(2);
