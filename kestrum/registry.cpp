@@ -28,14 +28,14 @@ std::int64_t startCounter;
 
 // The records by hash, beside the chains, so that finding a hash, or finding
 // it absent, costs the same at any number of records: open addressing with
-// linear probing, at most half full, doubled when more.  The chains stay
-// the records' order, which the report and Profiler_Reinit_All follow.
-struct IndexSlot {
-    Profiler* record;  // null while the slot is free
-    std::uint32_t hash;
-};
+// linear probing, at most half full, doubled when more.  A slot is a 16-bit
+// tag of the hash (0 while free) and, in a second array, its record: a probe
+// reads only tags, so a new name is proven absent within 2 bytes a slot (4 MiB
+// at a million timers) and a record is read only when its tag matches.  The chains stay the records' order, which the report and
+// Profiler_Reinit_All follow.
 constexpr unsigned firstIndexBits = 9;
-IndexSlot* indexSlots;  // 1 << indexBits slots; null before the first lookup
+std::uint16_t* indexTags;  // 1 << indexBits slots; null before the first lookup
+Profiler** indexRecords;
 unsigned indexBits;
 std::size_t recordCount;
 
@@ -73,32 +73,55 @@ inline std::uint32_t hashName(const char* name) {
     return h;
 }
 
-// The slot that holds `hash`, or the free slot where it belongs.
-inline IndexSlot* indexSlot(std::uint32_t hash) {
-    // The low bits of a name hash follow only the low bits of the name's
-    // bytes: the high bits of a Fibonacci product spread every bit.
-    std::size_t mask = (std::size_t{1} << indexBits) - 1;
-    std::size_t i = static_cast<std::uint32_t>(hash * 0x9E3779B9u) >> (32 - indexBits);
-    while (indexSlots[i].record != nullptr && indexSlots[i].hash != hash)
-        i = (i + 1) & mask;
-    return &indexSlots[i];
+// A second mix of the hash, independent of the slot's position.
+inline std::uint16_t indexTag(std::uint32_t hash) {
+    auto tag = static_cast<std::uint16_t>((hash * 0x85EBCA6Bu) >> 16);
+    return tag != 0 ? tag : 1;
 }
 
+// The high bits of a Fibonacci product: the low bits of a name hash follow
+// only the low bits of the name's bytes.
+inline std::size_t indexHome(std::uint32_t hash) {
+    return static_cast<std::uint32_t>(hash * 0x9E3779B9u) >> (32 - indexBits);
+}
+
+// The slot that holds `hash`, or the free slot where it belongs.
+inline std::size_t indexSlot(std::uint32_t hash) {
+    std::uint16_t tag = indexTag(hash);
+    std::size_t mask = (std::size_t{1} << indexBits) - 1;
+    std::size_t i = indexHome(hash);
+    for (; indexTags[i] != 0; i = (i + 1) & mask)
+        if (indexTags[i] == tag && indexRecords[i]->hash == hash)
+            break;
+    return i;
+}
+
+// Entries move by their records' hashes; all differ, so only free slots are sought.
 [[gnu::noinline, gnu::cold]] void growIndex() {
-    IndexSlot* old = indexSlots;
-    std::size_t oldSize = old == nullptr ? 0 : std::size_t{1} << indexBits;
-    indexBits = old == nullptr ? firstIndexBits : indexBits + 1;
-    indexSlots = static_cast<IndexSlot*>(std::calloc(std::size_t{1} << indexBits, sizeof(IndexSlot)));
-    for (std::size_t i = 0; i < oldSize; ++i)
-        if (old[i].record != nullptr)
-            *indexSlot(old[i].hash) = old[i];
-    std::free(old);
+    std::uint16_t* oldTags = indexTags;
+    Profiler** oldRecords = indexRecords;
+    std::size_t oldSize = oldTags == nullptr ? 0 : std::size_t{1} << indexBits;
+    indexBits = oldTags == nullptr ? firstIndexBits : indexBits + 1;
+    std::size_t mask = (std::size_t{1} << indexBits) - 1;
+    indexTags = static_cast<std::uint16_t*>(std::calloc(mask + 1, sizeof *indexTags));
+    indexRecords = static_cast<Profiler**>(std::calloc(mask + 1, sizeof *indexRecords));
+    for (std::size_t old = 0; old < oldSize; ++old) {
+        if (oldTags[old] == 0)
+            continue;
+        std::size_t i = indexHome(oldRecords[old]->hash);
+        while (indexTags[i] != 0)
+            i = (i + 1) & mask;
+        indexTags[i] = oldTags[old];
+        indexRecords[i] = oldRecords[old];
+    }
+    std::free(oldTags);
+    std::free(oldRecords);
 }
 
 // First use of a hash: a zeroed record linked at the tail of its chain, so
 // each chain keeps creation order, and entered in the index at `slot`.
 [[gnu::noinline, gnu::cold]] Profiler* createProfiler(const char* name, std::uint32_t hash,
-                                                      IndexSlot* slot) {
+                                                      std::size_t slot) {
     auto profiler = static_cast<Profiler*>(std::calloc(1, sizeof(Profiler)));
     profiler->startStamp = notRunning;
     profiler->bestAccumulated = notRunning;
@@ -111,7 +134,8 @@ inline IndexSlot* indexSlot(std::uint32_t hash) {
     (tail == nullptr ? profilerTable[hash & 0xFF] : tail->next) = profiler;
     tail = profiler;
 
-    *slot = {profiler, hash};
+    indexTags[slot] = indexTag(hash);
+    indexRecords[slot] = profiler;
     if (++recordCount > (std::size_t{1} << indexBits) / 2)
         growIndex();
     return profiler;
@@ -120,12 +144,12 @@ inline IndexSlot* indexSlot(std::uint32_t hash) {
 // Only the hash is compared, never the text: equal hashes are one timer.
 [[gnu::noinline]] Profiler* lookupByHash(const char* name) {
     std::uint32_t h = hashName(name);
-    if (__builtin_expect(indexSlots == nullptr, 0))
+    if (__builtin_expect(indexTags == nullptr, 0))
         growIndex();
-    IndexSlot* slot = indexSlot(h);
-    if (__builtin_expect(slot->record == nullptr, 0))
+    std::size_t slot = indexSlot(h);
+    if (__builtin_expect(indexTags[slot] == 0, 0))
         return createProfiler(name, h, slot);
-    return slot->record;
+    return indexRecords[slot];
 }
 
 inline bool sameBytes(const char* a, const char* b) {
@@ -317,8 +341,10 @@ void resetRegistryForTest() {
     }
     for (Profiler*& tail : chainTails)
         tail = nullptr;
-    std::free(indexSlots);
-    indexSlots = nullptr;
+    std::free(indexTags);
+    std::free(indexRecords);
+    indexTags = nullptr;
+    indexRecords = nullptr;
     indexBits = 0;
     recordCount = 0;
     startCounter = 0;
