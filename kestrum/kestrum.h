@@ -23,10 +23,10 @@
  * Threads.  No locks: calls must come from one thread at a time.  Calls from
  * several threads at once lose runs, print spurious warnings, give wrong
  * totals, and creating names at once can corrupt the registry.  Callers that
- * serialise their calls with their own lock get correct runs, but a start on
- * any thread while a timer runs counts as a start nested in it, so that
- * timer's corrected time is reduced by the outer overhead for each (down to
- * zero).
+ * serialise their calls with their own lock, each thread timing names of its
+ * own, get correct runs, but a start on any thread while a timer runs counts
+ * as a start nested in it, so that timer's corrected time is reduced by the
+ * outer overhead for each (down to zero).
  *
  * Recursion.  Starting a running name again warns ("already started"), drops
  * the open run and starts anew; the matching outer stop then warns ("not
