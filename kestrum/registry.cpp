@@ -34,8 +34,9 @@ std::int64_t startCounter;
 // linear probing, at most half full, doubled when more.  A slot is a 16-bit
 // tag of the hash (0 while free) and, in a second array, its record: a probe
 // reads only tags, so a new name is proven absent within 2 bytes a slot (4 MiB
-// at a million timers) and a record is read only when its tag matches.  The chains stay the records' order, which the report and
-// Profiler_Reinit_All follow.
+// at a million timers) and a record is read only when its tag matches.  The
+// chains stay the records' order, which the report and Profiler_Reinit_All
+// follow.
 constexpr unsigned firstIndexBits = 9;
 std::uint16_t* indexTags;  // 1 << indexBits slots; null before the first lookup
 Profiler** indexRecords;
