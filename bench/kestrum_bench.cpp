@@ -4,9 +4,11 @@
 //   - the floor: two bare time-stamp reads, and
 //   - what one would write by hand: unordered_map<std::string, ...> with
 //     std::chrono::steady_clock,
-// for a 12-character name with 1, 100 and 1000 live timers, and for a buffer
-// that is reused with other names; then the calibration's overheads and how
-// much of an empty timed region survives the correction.
+// for a 12-character name with 1, 100 and 1000 live timers, for a buffer
+// that is reused with other names, and through kestrum::ScopedTimer; then the
+// calibration's overheads, how much of an empty timed region survives the
+// correction, and the cost of the first use of a name with 1, 1,000, 100,000
+// and 1,000,000 live timers (`kestrum_bench 100000` stops at 100,000).
 //
 // The machine may be busy: pairs are timed in short batches, each batch of
 // kestrum right after a batch of the floor, so a ratio compares figures
@@ -14,17 +16,22 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#if defined(__linux__)
+#include <unistd.h>
+#endif
 #if defined(__i386__) || defined(__x86_64__)
 #include <x86intrin.h>
 #endif
 
 #include "kestrum.h"
+#include "kestrum_scope.h"
 
 namespace {
 
@@ -76,15 +83,20 @@ struct Figures {
     double ratio;
 };
 
-template <typename Body>
-Figures againstFloor(Body body) {
+template <typename Base, typename Body>
+Figures against(Base base, Body body) {
     std::vector<double> floors, bodies, ratios;
     for (int b = 0; b < batches; ++b) {
-        floors.push_back(nsPerIteration(floorPair));
+        floors.push_back(nsPerIteration(base));
         bodies.push_back(nsPerIteration(body));
         ratios.push_back(bodies.back() / floors.back());
     }
     return {median(floors), median(bodies), median(ratios)};
+}
+
+template <typename Body>
+Figures againstFloor(Body body) {
+    return against(floorPair, body);
 }
 
 template <typename Body>
@@ -117,8 +129,8 @@ std::unordered_map<std::string, MapTimer> mapTimers;
 // Filler names: 12 pseudo-random lower-case letters, spread over the chains
 // the way unrelated names are.
 std::vector<std::string> fillers;
-std::string fillerName() {
-    static std::uint64_t state = 0x2545F4914F6CDD1Du;
+std::uint64_t fillerState = 0x2545F4914F6CDD1Du;
+std::string fillerName(std::uint64_t& state = fillerState) {
     std::string name;
     for (int i = 0; i < 12; ++i) {
         state = state * 6364136223846793005u + 1442695040888963407u;
@@ -163,9 +175,69 @@ double measureTscPerNs() {
     return static_cast<double>(t1 - t0) / elapsed.count();
 }
 
+// First use of a name: GetProfiler of a name never seen, timed alone
+// between two counter reads, less the median of two reads back to back.
+// The names are made before the timing; a name whose hash is already taken
+// (its record shows another name) is no first use and is left out.  Each row
+// adds its names to the registry.
+constexpr int firstUsesPerRow = 51;
+std::uint64_t newNameState = 0x9E3779B97F4A7C15u;
+
+struct FirstUse {
+    int live;
+    double ns;
+};
+
+FirstUse firstUse() {
+    std::vector<std::string> names;
+    for (int i = 0; i < firstUsesPerRow; ++i)
+        names.push_back(fillerName(newNameState));
+    int live = liveKestrum;
+    std::vector<double> uses, empties;
+    for (const std::string& name : names) {
+        std::uint64_t a = bareStamp();
+        const Profiler* p = GetProfiler(name.c_str());
+        std::uint64_t b = bareStamp();
+        std::uint64_t c = bareStamp();
+        std::uint64_t d = bareStamp();
+        if (std::strcmp(p->name, name.c_str()) != 0)
+            continue;
+        ++liveKestrum;
+        uses.push_back(static_cast<double>(b - a) / tscPerNs);
+        empties.push_back(static_cast<double>(d - c) / tscPerNs);
+    }
+    return {live, median(uses) - median(empties)};
+}
+
+// Resident bytes of the process, where the system says.
+double residentBytes() {
+#if defined(__linux__)
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
+#else
+    return 0.0;
+#endif
+}
+
+// New timers, counted only when their hash was free, until `live` exist.
+void growTo(int live) {
+    while (liveKestrum < live) {
+        std::string name = fillerName(newNameState);
+        if (std::strcmp(GetProfiler(name.c_str())->name, name.c_str()) == 0)
+            ++liveKestrum;
+    }
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // The most live timers for the first-use rows (1,000,000 unless given).
+    const int mostTimers = argc > 1 ? std::atoi(argv[1]) : 1000000;
     tscPerNs = measureTscPerNs();
     std::printf("time-stamp counter: %.3f GHz measured (reports assume 0.5 GHz)\n\n", tscPerNs);
 
@@ -176,6 +248,7 @@ int main() {
 
     const char* names[] = {"measured_001", "measured_100", "measured_999"};
     const int lives[] = {1, 100, 1000};
+    std::vector<FirstUse> firstUses;
     for (int i = 0; i < 3; ++i) {
         const char* name = names[i];
         populate(lives[i], name);
@@ -190,6 +263,10 @@ int main() {
         std::printf("%6d %6d %9.2f %9.2f %9.2f %10.2fx %10.2fx\n", liveKestrum,
                     chainPosition(GetProfiler(name)), kestrum.floor, kestrum.body, map,
                     kestrum.ratio, map / kestrum.body);
+        // The first uses at 1 and 1000 live timers, measured here while the
+        // registry holds exactly that many; printed with the others below.
+        if (i != 1)
+            firstUses.push_back(firstUse());
     }
     std::printf("(chain: records ahead of the measured one in its chain)\n");
 
@@ -208,6 +285,18 @@ int main() {
         std::printf("%6d %6s %9.2f %9.2f %9s %10.2fx   (one buffer, %d names taking turns)\n",
                     liveKestrum, "-", reused.floor, reused.body, "", reused.ratio, turns);
     }
+
+    // Through the scoped helper, batch by batch against direct calls.
+    const char* scopedName = names[2];
+    Figures scoped = against(
+        [scopedName] {
+            Profiler_Start(scopedName);
+            Profiler_Stop(scopedName);
+        },
+        [scopedName] { kestrum::ScopedTimer timer(scopedName); });
+    std::printf("%6d %6s %9.2f %9.2f %9s %10.2fx   (kestrum::ScopedTimer; floor column: direct "
+                "calls, ratio to them)\n",
+                liveKestrum, "-", scoped.floor, scoped.body, "", scoped.ratio);
     std::printf("\n");
 
     // The first statistics request calibrates; the library prints its lines.
@@ -245,5 +334,29 @@ int main() {
                 "%+.1f%%)\n",
                 100.0 * residuals[periods / 2], periods, 100.0 * residuals.front(),
                 100.0 * residuals.back());
+
+    // Many live timers, up to the command line's limit: the time and resident
+    // memory that creating them takes.
+    int grownFrom = liveKestrum;
+    double bytesBefore = residentBytes();
+    auto growBegin = Clock::now();
+    for (int live : {100000, 1000000}) {
+        if (live > mostTimers)
+            break;
+        growTo(live);
+        firstUses.push_back(firstUse());
+    }
+    std::chrono::duration<double> growSeconds = Clock::now() - growBegin;
+    double bytesPerTimer = (residentBytes() - bytesBefore) / (liveKestrum - grownFrom);
+
+    std::printf("\nns per first use of a name (GetProfiler of a new name), median of %d; each row "
+                "adds its names\n",
+                firstUsesPerRow);
+    std::printf("%8s %9s %9s\n", "live", "first use", "vs 1 live");
+    for (const FirstUse& row : firstUses)
+        std::printf("%8d %9.1f %8.2fx\n", row.live, row.ns, row.ns / firstUses.front().ns);
+    std::printf("creating %d timers took %.2f s; resident memory per timer %.0f bytes "
+                "(record, name, index)\n",
+                liveKestrum - grownFrom, growSeconds.count(), bytesPerTimer);
     return 0;
 }

@@ -3,11 +3,13 @@
 //     void parse() {
 //         kestrum::ScopedTimer timer("parse");
 //         ...
-//     }   // Profiler_Stop("parse") runs here
+//     }   // the timer "parse" stops here
 //
-// Header-only: it adds no export to the library and costs nothing beyond the
-// Profiler_Start and Profiler_Stop calls it makes.  The name must outlive the
-// scope (a string literal does).
+// The name is read once, at construction: the scope's end stops the record
+// that the construction started, by that record's own copy of its name, so
+// the caller's buffer may be reused or changed inside the scope.
+// Header-only: it adds no export to the library, allocates nothing, and costs
+// nothing beyond the Profiler_Start and Profiler_Stop calls it makes.
 #ifndef KESTRUM_SCOPE_H
 #define KESTRUM_SCOPE_H
 
@@ -17,14 +19,14 @@ namespace kestrum {
 
 class ScopedTimer {
 public:
-    explicit ScopedTimer(const char* name) noexcept : name_(name) { Profiler_Start(name); }
-    ~ScopedTimer() { Profiler_Stop(name_); }
+    explicit ScopedTimer(const char* name) noexcept : record_(Profiler_Start(name)) {}
+    ~ScopedTimer() { Profiler_Stop(record_->name); }
 
     ScopedTimer(const ScopedTimer&) = delete;
     ScopedTimer& operator=(const ScopedTimer&) = delete;
 
 private:
-    const char* name_;
+    Profiler* record_;
 };
 
 } // namespace kestrum

@@ -1,10 +1,10 @@
 // The registry of named timers: hash table, lookup-or-create, start, stop,
 // reinit, and the library's load entry points.
 //
-// Owns profilerTable, startCounter and recentLookups.  Plain reads and writes
-// only: callers serialise their calls.  Records and name copies come from
-// malloc and are never freed, so every record pointer stays valid for the
-// process.
+// Owns profilerTable, chainTails, the hash index, startCounter and
+// recentLookups.  Plain reads and writes only: callers serialise their calls.
+// Records and name copies come from malloc and are never freed, so every
+// record pointer stays valid for the process.
 
 #include <bit>
 #include <cstdio>
@@ -17,13 +17,31 @@
 #if defined(_WIN32)
 #include <windows.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace kestrum {
 
 namespace {
 
 Profiler* profilerTable[chainCount];
+Profiler* chainTails[chainCount];
 std::int64_t startCounter;
+
+// The records by hash, beside the chains, so that finding a hash, or finding
+// it absent, costs the same at any number of records: open addressing with
+// linear probing, at most half full, doubled when more.  A slot is a 16-bit
+// tag of the hash (0 while free) and, in a second array, its record: a probe
+// reads only tags, so a new name is proven absent within 2 bytes a slot (4 MiB
+// at a million timers) and a record is read only when its tag matches.  The
+// chains stay the records' order, which the report and Profiler_Reinit_All
+// follow.
+constexpr unsigned firstIndexBits = 9;
+std::uint16_t* indexTags;  // 1 << indexBits slots; null before the first lookup
+Profiler** indexRecords;
+unsigned indexBits;
+std::size_t recordCount;
 
 // Names looked up recently, in sets of two slots chosen by the address of
 // the name passed in: callers mostly pass the same literal again and again.
@@ -59,9 +77,74 @@ inline std::uint32_t hashName(const char* name) {
     return h;
 }
 
+// A second mix of the hash, independent of the slot's position.
+inline std::uint16_t indexTag(std::uint32_t hash) {
+    auto tag = static_cast<std::uint16_t>((hash * 0x85EBCA6Bu) >> 16);
+    return tag != 0 ? tag : 1;
+}
+
+// The high bits of a Fibonacci product: the low bits of a name hash follow
+// only the low bits of the name's bytes.
+inline std::size_t indexHome(std::uint32_t hash) {
+    return static_cast<std::uint32_t>(hash * 0x9E3779B9u) >> (32 - indexBits);
+}
+
+// The slot that holds `hash`, or the free slot where it belongs.
+inline std::size_t indexSlot(std::uint32_t hash) {
+    std::uint16_t tag = indexTag(hash);
+    std::size_t mask = (std::size_t{1} << indexBits) - 1;
+    std::size_t i = indexHome(hash);
+    for (; indexTags[i] != 0; i = (i + 1) & mask)
+        if (indexTags[i] == tag && indexRecords[i]->hash == hash)
+            break;
+    return i;
+}
+
+// A zeroed block for the index.  On Linux a block of 2 MiB or more is asked
+// for in huge pages: doubling a large index then takes a few page faults
+// rather than thousands, and a probe misses the TLB less often.
+void* zeroedBlock(std::size_t bytes) {
+#if defined(__linux__)
+    constexpr std::size_t hugePage = std::size_t{2} << 20;
+    void* block = nullptr;
+    if (bytes >= hugePage && posix_memalign(&block, hugePage, bytes) == 0) {
+        madvise(block, bytes, MADV_HUGEPAGE);
+        return std::memset(block, 0, bytes);
+    }
+#endif
+    return std::calloc(bytes, 1);
+}
+
+// Entries move by their records' hashes; all differ, so only free slots are sought.
+[[gnu::noinline, gnu::cold]] void growIndex() {
+    std::uint16_t* oldTags = indexTags;
+    Profiler** oldRecords = indexRecords;
+    std::size_t oldSize = oldTags == nullptr ? 0 : std::size_t{1} << indexBits;
+    indexBits = oldTags == nullptr ? firstIndexBits : indexBits + 1;
+    std::size_t mask = (std::size_t{1} << indexBits) - 1;
+    indexTags = static_cast<std::uint16_t*>(zeroedBlock((mask + 1) * sizeof *indexTags));
+    indexRecords = static_cast<Profiler**>(zeroedBlock((mask + 1) * sizeof *indexRecords));
+    constexpr std::size_t ahead = 16;
+    for (std::size_t old = 0; old < oldSize; ++old) {
+        // The records are scattered over the heap: their reads overlap.
+        if (old + ahead < oldSize && oldTags[old + ahead] != 0)
+            __builtin_prefetch(&oldRecords[old + ahead]->hash);
+        if (oldTags[old] == 0)
+            continue;
+        std::size_t i = indexHome(oldRecords[old]->hash);
+        while (indexTags[i] != 0)
+            i = (i + 1) & mask;
+        indexTags[i] = oldTags[old];
+        indexRecords[i] = oldRecords[old];
+    }
+    std::free(oldTags);
+    std::free(oldRecords);
+}
+
 // First use of a hash: a zeroed record linked at the tail of its chain, so
-// each chain keeps creation order.
-[[gnu::noinline, gnu::cold]] Profiler* createProfiler(const char* name, std::uint32_t hash) {
+// each chain keeps creation order, and entered in the index at `slot`.
+[[gnu::noinline, gnu::cold]] Profiler* createProfiler(const char* name, std::uint32_t hash,
+                                                      std::size_t slot) {
     auto profiler = static_cast<Profiler*>(std::calloc(1, sizeof(Profiler)));
     profiler->startStamp = notRunning;
     profiler->bestAccumulated = notRunning;
@@ -70,22 +153,26 @@ inline std::uint32_t hashName(const char* name) {
     std::memcpy(profiler->name, name, size);
     profiler->hash = hash;
 
-    Profiler** link = &profilerTable[hash & 0xFF];
-    while (*link != nullptr)
-        link = &(*link)->next;
-    *link = profiler;
+    Profiler*& tail = chainTails[hash & 0xFF];
+    (tail == nullptr ? profilerTable[hash & 0xFF] : tail->next) = profiler;
+    tail = profiler;
+
+    indexTags[slot] = indexTag(hash);
+    indexRecords[slot] = profiler;
+    if (++recordCount > (std::size_t{1} << indexBits) / 2)
+        growIndex();
     return profiler;
 }
 
 // Only the hash is compared, never the text: equal hashes are one timer.
 [[gnu::noinline]] Profiler* lookupByHash(const char* name) {
     std::uint32_t h = hashName(name);
-    Profiler* p = profilerTable[h & 0xFF];
-    while (p != nullptr && p->hash != h)
-        p = p->next;
-    if (__builtin_expect(p == nullptr, 0))
-        p = createProfiler(name, h);
-    return p;
+    if (__builtin_expect(indexTags == nullptr, 0))
+        growIndex();
+    std::size_t slot = indexSlot(h);
+    if (__builtin_expect(indexTags[slot] == 0, 0))
+        return createProfiler(name, h, slot);
+    return indexRecords[slot];
 }
 
 inline bool sameBytes(const char* a, const char* b) {
@@ -275,6 +362,14 @@ void resetRegistryForTest() {
             head = next;
         }
     }
+    for (Profiler*& tail : chainTails)
+        tail = nullptr;
+    std::free(indexTags);
+    std::free(indexRecords);
+    indexTags = nullptr;
+    indexRecords = nullptr;
+    indexBits = 0;
+    recordCount = 0;
     startCounter = 0;
     for (auto& set : recentLookups)
         set[0] = set[1] = RecentLookup{};

@@ -98,6 +98,11 @@ KESTRUM_API void Profiler_Stats(Profiler* profiler, double result[2]) {
     double seconds = static_cast<double>(total) / kestrum::ticksPerSecond -
                      static_cast<double>(profiler->runCount) * kestrum::innerOverheadSeconds -
                      static_cast<double>(profiler->nestedStarts) * kestrum::outerOverheadSeconds;
+    // A correction larger than what was measured (runs shorter than the
+    // overhead, or starts on other threads counted as nested) leaves zero: a
+    // negative time is never right.
+    if (!(seconds > 0.0))
+        seconds = 0.0;
     result[0] = seconds;
     if (profiler->runCount != 0)
         result[1] = seconds / static_cast<double>(profiler->runCount);

@@ -1,6 +1,7 @@
 // kestrum against a model: names of any bytes and length (hash collisions,
-// one buffer reused for different names, exact-size copies), start, stop and
-// reinit sequences on a clock with any steps, statistics and the report.
+// one buffer reused for different names, exact-size copies), start, stop,
+// scoped timers whose name is overwritten inside the scope, and reinit
+// sequences on a clock with any steps, statistics and the report.
 // After every call the chains, every record field and the standard output
 // must be what the model says.
 
@@ -8,10 +9,12 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "internal.h"
+#include "kestrum_scope.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -67,8 +70,8 @@ std::string takeOutput() {
 void stats(const Profiler& p, double result[2]) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
     const kestrum::Overheads o = kestrum::overheads();
-    result[0] = static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
-                static_cast<double>(p.nestedStarts) * o.outerSeconds;
+    result[0] = std::max(0.0, static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
+                                  static_cast<double>(p.nestedStarts) * o.outerSeconds);
     result[1] = p.runCount != 0 ? result[0] / static_cast<double>(p.runCount) : 0.0;
 }
 
@@ -173,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
         // The name from one buffer that every call reuses, or from a block of exactly its size.
         std::unique_ptr<char[]> copy;
-        const char* passed = sharedBuffer;
+        char* passed = sharedBuffer;
         if (input.flag()) {
             std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
         } else {
@@ -181,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memcpy(copy.get(), name.c_str(), name.size() + 1);
             passed = copy.get();
         }
-        const std::uint8_t op = input.byte() % 8;
+        const std::uint8_t op = input.byte() % 9;
         if (op == 5) {
             for (auto& [hash, each] : model.records) closePeriod(each.expected);
             Profiler_Reinit_All();
@@ -192,13 +195,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else {
             Record& r = model.get(name);
             Profiler& e = r.expected;
-            Profiler* returned;
-            if (op == 0) {
+            Profiler* returned = nullptr;
+            // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
+            std::optional<kestrum::ScopedTimer> scope;
+            if (op == 0 || op == 8) {
                 if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
                 e.startSequence = ++model.starts;
                 e.startStamp = static_cast<std::int64_t>(now + step);
-                returned = Profiler_Start(passed);
-            } else if (op == 1) {
+                returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
+                std::memset(passed, '?', op == 8 ? name.size() : 0);
+            }
+            if (op == 1 || op == 8) {
                 if (e.startStamp == kStopped) {
                     model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
                 } else {
@@ -208,11 +215,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     e.nestedStarts += model.starts - e.startSequence;
                     e.startStamp = kStopped;
                 }
-                returned = Profiler_Stop(passed);
+                returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
             } else if (op == 2) {
                 closePeriod(e);
                 returned = Profiler_Reinit(passed);
-            } else {
+            } else if (op != 0) {
                 returned = GetProfiler(passed);
                 if (op == 4) {
                     auto result = std::make_unique<double[]>(2);

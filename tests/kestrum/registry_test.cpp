@@ -48,6 +48,25 @@ TEST_F(Registry, HashesAndChainsByLowByteInCreationOrder) {
     EXPECT_STREQ(empty->name, "");
 }
 
+// Enough names for the hash index to grow several times: every name keeps
+// its one record, every chain its creation order.
+TEST_F(Registry, ManyNamesKeepTheirRecordsAndChainOrderAsTheIndexGrows) {
+    std::map<Profiler*, int> created;
+    char name[16];
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < 5000; ++i) {
+            std::snprintf(name, sizeof name, "n%d", i);
+            EXPECT_EQ(created.emplace(GetProfiler(name), i).first->second, i);
+        }
+    int walked = 0;
+    for (unsigned c = 0; c < kestrum::chainCount; ++c)
+        for (int last = -1; Profiler* p : chain(c)) {
+            EXPECT_GT(created[p], last);
+            last = created[p], ++walked;
+        }
+    EXPECT_EQ(walked, 5000);
+}
+
 TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytes) {
     char buffer[] = "scratch";
     Profiler* scratch = GetProfiler(buffer);

@@ -111,15 +111,24 @@ TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
     EXPECT_EQ(result[1], 0.0);
 }
 
-TEST_F(Report, RunsShorterThanTheOverheadReportNegativeTimes) {
+TEST_F(Report, CorrectionsLargerThanTheMeasuredTimeLeaveZero) {
     calibrating([] { kestrum::Profiler_Calibrate(); });
+    // Runs shorter than the inner overhead: 4 us measured, 10 us of correction.
     for (int i = 0; i < 1000; ++i)
         run("short", 2);
-    double result[2];
-    Profiler_Stats(GetProfiler("short"), result);
-    EXPECT_NEAR(result[0], -6e-6, 1e-15);
+    // One run of 200 ns holding 20 starts, as another thread's would be counted.
+    Profiler_Start("busy");
+    for (int i = 0; i < 20; ++i)
+        run("elsewhere", 4);
+    clock.now += 100 - 20 * 4;
+    Profiler_Stop("busy");
+    double result[2] = {-1.0, -1.0};
+    Profiler_Stats(GetProfiler("busy"), result);
+    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0);
     EXPECT_EQ(printed([] { Profiler_Stats_All(); }),
-              "total time:    -0.01ms - average time:    -0.01\xC2\xB5s (short)\n");
+              "total time:     0.00ms - average time:     0.00\xC2\xB5s (elsewhere)\n"
+              "total time:     0.00ms - average time:     0.00\xC2\xB5s (short)\n"
+              "total time:     0.00ms - average time:     0.00\xC2\xB5s (busy)\n");
 }
 
 TEST_F(Report, LinesFollowChainsThenCreationAndSkipCalibrationTimers) {

@@ -1,5 +1,7 @@
 // The header-only scoped helper: one start at construction, one stop at scope
 // exit, nested scopes counted like nested timers.
+#include <cstring>
+
 #include "kestrum_scope.h"
 #include "kestrum_test_support.h"
 
@@ -25,6 +27,24 @@ TEST_F(Scope, StopsAtScopeExit) {
     EXPECT_EQ(p->accumulated, 30);
     EXPECT_EQ(p->nestedStarts, 1);
     EXPECT_EQ(GetProfiler("scoped inner")->accumulated, 5);
+}
+
+// One buffer reused for each scope's name and for another name inside it.
+TEST_F(Scope, StopsTheTimerItStartedWhateverTheBufferHoldsLater) {
+    char buffer[16];
+    EXPECT_EQ(printed([&] {
+                  for (const char* name : {"first", "second"}) {
+                      kestrum::ScopedTimer timer(std::strcpy(buffer, name));
+                      run(std::strcpy(buffer, "scratch"), 3);
+                      clock.now += 4;
+                  }
+              }),
+              "");
+    for (const char* name : {"first", "second"}) {
+        const Profiler& p = *GetProfiler(name);
+        EXPECT_TRUE(p.startStamp == INT64_MAX && p.runCount == 1 && p.accumulated == 7 && p.nestedStarts == 1);
+    }
+    EXPECT_EQ(GetProfiler("scratch")->runCount, 2);
 }
 
 } // namespace
