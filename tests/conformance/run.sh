@@ -52,7 +52,13 @@ rm -rf "$work"
 mkdir -p "$work/app/default" "$work/runtime"
 chmod 700 "$work/runtime"
 cp "$program" "$work/app/"
-[ "$platform" = win32 ] && cp "$(dirname "$program")/tcl86.dll" "$work/app/"
+if [ "$platform" = win32 ]; then
+    # tcl86.dll, and the filelist extension with the kestrum.dll it links, when built.
+    cp "$(dirname "$program")/tcl86.dll" "$work/app/"
+    for dll in filelist.dll kestrum.dll; do
+        if [ -f "$(dirname "$program")/$dll" ]; then cp "$(dirname "$program")/$dll" "$work/app/"; fi
+    done
+fi
 cp "$here/suite.tcl" "$work/app/default/vesk.tcl"
 cp "$here/names.txt" "$work/app/default/"
 mapfile -t names <"$here/names.txt"
