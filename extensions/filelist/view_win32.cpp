@@ -208,7 +208,7 @@ ViewPtr createView(void* clientArea) {
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     addColumn(view->list, kName, L"Name", scaled(260), LVCFMT_LEFT);
     addColumn(view->list, kSize, L"Size", scaled(100), LVCFMT_RIGHT);
-    addColumn(view->list, kModified, L"Modified", scaled(200), LVCFMT_LEFT);
+    addColumn(view->list, kModified, L"Modified", scaled(240), LVCFMT_LEFT);
     return view;
 }
 
