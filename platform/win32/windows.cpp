@@ -39,7 +39,8 @@ struct ForwardedKey {
     MSG original{};   // as the child would have received it
     HWND top = nullptr;
     bool translated = false;  // a shortcut's command ran for it
-    bool handedOn = false;
+    bool handedOn = false;    // defWindowProc has dealt with it
+    bool reachedChild = false;
 };
 ForwardedKey* forwardedKey = nullptr;
 
@@ -62,6 +63,13 @@ HWND hostWindowAbove(HWND window) {
 // The key's message at the top-level window, seen there as its own; the
 // original goes to the child from defWindowProc, or not at all for a shortcut.
 LRESULT dispatchToHostWindow(const MSG& original, HWND top) {
+    // TranslateMessage has already queued the key's character for the child.
+    // It is held back while the host looks at the key (a shortcut's command
+    // may run a dialog, whose message loop would hand it on) and follows the
+    // key to the child only if the key was no shortcut.
+    MSG character{};
+    const UINT firstCharacter = original.message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+    const bool held = PeekMessageW(&character, original.hwnd, firstCharacter, firstCharacter + 1, PM_REMOVE) != 0;
     ForwardedKey key{original, top};
     ForwardedKey* outer = std::exchange(forwardedKey, &key);
     MSG atTop = original;
@@ -72,13 +80,7 @@ LRESULT dispatchToHostWindow(const MSG& original, HWND top) {
     const LRESULT result = DispatchMessageW(&atTop);
     if (last) lastMessage.hwnd = original.hwnd;
     forwardedKey = outer;
-    if (key.translated) {
-        // TranslateMessage has already queued the key's character for the
-        // child: the command took the key, so the child must not type it.
-        MSG character{};
-        const UINT first = original.message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
-        PeekMessageW(&character, original.hwnd, first, first + 1, PM_REMOVE);
-    }
+    if (held && key.reachedChild) PostMessageW(character.hwnd, character.message, character.wParam, character.lParam);
     return result;
 }
 
@@ -187,7 +189,9 @@ LResult defWindowProc(WindowHandle window, std::uint32_t code, WParam wParam, LP
     if (key != nullptr && !key->handedOn && toWindow(window) == key->top && code == key->original.message &&
         wParam == key->original.wParam && lParam == key->original.lParam) {
         key->handedOn = true;
-        return key->translated ? 0 : DispatchMessageW(&key->original);
+        if (key->translated) return 0;
+        key->reachedChild = true;
+        return DispatchMessageW(&key->original);
     }
     if (code == WM_ACTIVATE) {
         const HWND activated = toWindow(window);

@@ -99,7 +99,8 @@ int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
         LVITEMW item{};
         item.pszText = text;
         item.cchTextMax = 512;
-        utf8Result(interp, text, static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item))));
+        const auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        utf8Result(interp, text, static_cast<int>(length));
         Tcl_ListObjAppendElement(nullptr, rows, Tcl_GetObjResult(interp));
     }
     Tcl_SetObjResult(interp, rows);
