@@ -195,7 +195,7 @@ ViewPtr createView(void* clientArea) {
     if (!InitCommonControlsEx(&controls) || !registerContainerClass()) return nullptr;
     ViewPtr view(std::make_unique<View>().release());
     // Hidden until placed.
-    view->container = CreateWindowExW(WS_EX_CONTROLPARENT, kContainerClass, L"",
+    view->container = CreateWindowExW(0, kContainerClass, L"",
                                       WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr,
                                       thisModule(), nullptr);
     if (view->container == nullptr) return nullptr;
