@@ -17,10 +17,16 @@ namespace {
 
 // 1234567 as "1,234,567": the digits a reader compares, grouped the same in
 // every language the demo speaks.
+// Built forwards rather than by inserting, which mingw's GCC 12 warns about
+// (a false -Wrestrict).
 std::string groupedDigits(std::int64_t value) {
-    std::string digits = std::to_string(value);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-    return digits;
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (std::size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0 && digits[at - 1] != '-') grouped += ',';
+        grouped += digits[at];
+    }
+    return grouped;
 }
 
 std::string localTime(std::int64_t seconds) {

@@ -43,7 +43,9 @@ bool destroyAcceleratorTable(AcceleratorTableHandle table) { return DestroyAccel
 
 int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage) {
     MSG msg = win32::toMsg(keyMessage);
-    return TranslateAcceleratorW(toWindow(window), toAccel(table), &msg);
+    const int translated = TranslateAcceleratorW(toWindow(window), toAccel(table), &msg);
+    if (translated != 0) win32::noteTranslatedKey(msg);
+    return translated;
 }
 
 }  // namespace platform

@@ -78,5 +78,8 @@ inline std::uint32_t recordSize(std::uint32_t hostSize, std::uint32_t size32, st
 // that message, so that TranslateMessage and the accelerator translation see
 // it whole (with its time and cursor position).
 MSG toMsg(const Message& message);
+// Tells the key forwarding that the accelerator table took this key (keys.cpp),
+// so the child window it was pressed in does not get it as well.
+void noteTranslatedKey(const MSG& key);
 
 }  // namespace platform::win32

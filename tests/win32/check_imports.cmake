@@ -1,7 +1,9 @@
 # vesk2b.exe is a GUI-subsystem program that needs nothing beside it but
 # tcl86.dll (libgcc and libstdc++ are linked in), and tcl86.dll needs only
-# system DLLs.
-# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<vesk2b.exe> -DTCL_DLL=<tcl86.dll> -P check_imports.cmake
+# system DLLs. The program exports the native interface and nothing else;
+# filelist.dll only its entry point.
+# Usage: cmake -DOBJDUMP=<objdump> -DPROGRAM=<vesk2b.exe> -DTCL_DLL=<tcl86.dll>
+#              -DFILELIST_DLL=<filelist.dll> -P check_imports.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls ADVAPI32 COMDLG32 KERNEL32 MSVCRT NETAPI32 USER32 USERENV WS2_32)
 
@@ -39,4 +41,16 @@ foreach(dll IN LISTS tcl)
     message(FATAL_ERROR "${TCL_DLL} needs ${dll}, which is not shipped beside it")
   endif()
 endforeach()
+function(expect_exports file)
+  execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE listing)
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([\t ]+\\[ *[0-9]+\\] [^\n]+\n)+)" _ "${listing}")
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" names "${CMAKE_MATCH_1}")
+  list(TRANSFORM names REPLACE "^\\[ *[0-9]+\\] " "")
+  list(SORT names)
+  if(NOT "${names}" STREQUAL "${ARGN}")
+    message(FATAL_ERROR "${file} exports '${names}', expected '${ARGN}'")
+  endif()
+endfunction()
+expect_exports(${PROGRAM} vesk2b_native_client_area vesk2b_native_version vesk2b_native_window)
+expect_exports(${FILELIST_DLL} Filelist_Init)
 message(STATUS "vesk2b.exe needs ${program}; tcl86.dll needs ${tcl}")

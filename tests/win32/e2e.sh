@@ -32,6 +32,8 @@ prepare() {
     rm -rf "$app"
     mkdir -p "$app/default"
     cp "$VESK_WIN32_BIN/vesk2b.exe" "$VESK_WIN32_BIN/tcl86.dll" "$VESK_WIN32_BIN/readback.dll" "$app/"
+    # The list extension, as installed beside the program.
+    cp "$VESK_WIN32_BIN/filelist.dll" "$VESK_WIN32_BIN/kestrum.dll" "$app/" 2>/dev/null
     cp "$script" "$app/default/vesk.tcl"
     cp "$here/scripts/common.tcl" "$app/default/"
 }
@@ -332,17 +334,43 @@ case_demo() {
     expect_equal "$(wait_exit 20)" 0 "exit code"
 }
 
+# The demo with filelist.dll: the files named on the command line are rows of
+# the list-view control, which has the keyboard focus. Its own keys (Home,
+# End, type-ahead) select a row, Delete removes that row and only it, once;
+# Ctrl+O opens the dialog, and once it is closed the list has the focus again.
+case_filelist() {
+    prepare filelist "$here/scripts/demo_list.tcl"
+    [ -f "$app/filelist.dll" ] || win32_fail "no filelist.dll in $VESK_WIN32_BIN"
+    cp "$VESK_SOURCE_DIR/default/vesk.tcl" "$app/default/demo.tcl"
+    touch "$app/a.txt" "$app/b.txt" "$app/c.txt"
+    start a.txt b.txt c.txt
+    local window
+    window=$(wait_window '^vesk2b - a.txt, b.txt, c.txt$')
+    wait_record '^rows\|a.txt,b.txt,c.txt$'
+    press "$window" Home End Delete
+    wait_record '^say\|removed: '
+    press "$window" ctrl+o
+    press "$(wait_window '^Open$')" Escape
+    wait_record '^say\|open: '
+    press "$window" b Delete
+    wait_record '^rows\|a.txt$'
+    expect_equal "$(grep -E '^(rows|say\|removed)' "$app/default/record.txt" | tail -n 4 | tr '\n' ' ')" \
+        "rows|a.txt,b.txt say|removed: 1 rows|a.txt say|removed: 1 " "rows after each Delete"
+    press "$window" alt+F4
+    expect_equal "$(wait_exit 20)" 0 "exit code"
+}
+
 case "${1:-}" in
     setup) win32_env_start ;;
     cleanup) win32_env_stop ;;
-    command_line | shortcuts | open_dialog | bounds | script_error | demo)
+    command_line | shortcuts | open_dialog | bounds | script_error | demo | filelist)
         : "${VESK_WIN32_BIN:?}" "${VESK_SOURCE_DIR:?}"
         win32_env_use
         "case_$1"
         echo "win32 e2e $1: passed"
         ;;
     *)
-        echo "usage: $0 setup|cleanup|command_line|shortcuts|open_dialog|bounds|script_error|demo" >&2
+        echo "usage: $0 setup|cleanup|command_line|shortcuts|open_dialog|bounds|script_error|demo|filelist" >&2
         exit 2
         ;;
 esac

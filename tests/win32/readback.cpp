@@ -7,11 +7,15 @@
 //                                       (GetMenuStringW by position)
 //   ::e2e::comctl                       the path of the comctl32.dll that the
 //                                       process loads (the manifest's choice)
+//   ::e2e::listrows hwnd                the first column of each row of the
+//                                       first list-view control in the window
+//                                       (LVM_GETITEMCOUNT, LVM_GETITEMTEXTW)
 //   ::e2e::answernotices file           from now on, answers every notice
 //                                       (message box) of the process with OK,
 //                                       after appending "caption|text" to file
 // Loaded with `load readback.dll Readback`.
 #include <windows.h>
+#include <commctrl.h>
 #include <tcl.h>
 
 #include <string>
@@ -72,6 +76,37 @@ int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     return utf8Result(interp, path, lstrlenW(path));
 }
 
+BOOL CALLBACK findListView(HWND window, LPARAM found) {
+    wchar_t className[32];
+    if (GetClassNameW(window, className, 32) == 0 || lstrcmpW(className, WC_LISTVIEWW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    if (objc != 2) {
+        Tcl_WrongNumArgs(interp, 1, objv, "hwnd");
+        return TCL_ERROR;
+    }
+    bool ok = false;
+    HWND list = nullptr;
+    EnumChildWindows(windowOf(interp, objv[1], ok), findListView, reinterpret_cast<LPARAM>(&list));
+    if (!ok || list == nullptr) return TCL_ERROR;
+    Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
+    const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (WPARAM row = 0; row < static_cast<WPARAM>(count); ++row) {
+        wchar_t text[512];
+        LVITEMW item{};
+        item.pszText = text;
+        item.cchTextMax = 512;
+        const auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        utf8Result(interp, text, static_cast<int>(length));
+        Tcl_ListObjAppendElement(nullptr, rows, Tcl_GetObjResult(interp));
+    }
+    Tcl_SetObjResult(interp, rows);
+    return TCL_OK;
+}
+
 std::wstring noticeFile;
 
 std::wstring textOf(HWND window) {
@@ -127,6 +162,7 @@ extern "C" __declspec(dllexport) int Readback_Init(Tcl_Interp* interp) {
     Tcl_CreateObjCommand(interp, "::e2e::windowtext", windowText, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::menutext", menuText, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::comctl", commonControls, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::e2e::listrows", listRows, nullptr, nullptr);
     Tcl_CreateObjCommand(interp, "::e2e::answernotices", answerNoticesCommand, nullptr, nullptr);
     return TCL_OK;
 }
