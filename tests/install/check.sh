@@ -272,11 +272,14 @@ EOF_LIST
     same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
     same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
         "$(listing "$VESK_TCL_WIN32_ROOT/lib" | grep "$tcl_folders" | grep -v '\.a$')"
-    clang-14 --target=i686-pc-windows-msvc -ffreestanding -O1 -c -I"$app/include" -o "$work/msvc.obj" "$source/tests/install/consumer/msvc.c" \
+    msvc_target=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-pc-windows-msvc
+    fastcall=$([ "$arch" = win64 ] || echo 1)
+    clang-14 --target="$msvc_target" -ffreestanding -O1 -c -I"$app/include" -o "$work/msvc.obj" "$source/tests/install/consumer/msvc.c" \
         && lld-link /nologo /entry:start /subsystem:console /nodefaultlib /out:"$app/msvc.exe" "$work/msvc.obj" "$app/lib/kestrum.lib" \
         || fail "linking a caller with kestrum.lib"
-    [ "$(objdump -p "$app/msvc.exe" | awk '/^\t[0-9a-f]+\t +[0-9]+  [@A-Za-z_]/ { print $2, $3 }' | xargs)" \
-        = "1 @GetProfiler@4 2 @Profiler_Start@4 3 @Profiler_Stop@4 7 Profiler_Stats_All" ] || fail "kestrum.lib's imports"
+    [ "$(objdump -p "$app/msvc.exe" | awk '/^\t[0-9a-f]+\t +[0-9]+  [@A-Za-z_]/ { print $2, $3 }' | sort -n | xargs)" \
+        = "1 ${fastcall:+@}GetProfiler${fastcall:+@4} 2 ${fastcall:+@}Profiler_Start${fastcall:+@4} 3 ${fastcall:+@}Profiler_Stop${fastcall:+@4} 7 Profiler_Stats_All" ] \
+        || fail "kestrum.lib's imports"
     cmp "$source/default/vesk.tcl" "$app/default/vesk.tcl" || fail "shipped script"
 
     source "$source/tests/win32/wine_env.sh"
