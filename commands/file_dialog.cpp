@@ -111,7 +111,7 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     dialog.file = file.get();
     dialog.maxFile = kFileBufferSize;
     dialog.title = title;
-    dialog.flags = kFileDialogFlags;
+    dialog.flags = save ? kSaveDialogFlags : kFileDialogFlags;
     dialog.hook = centringHook;
     const bool chosen = save ? platform::getSaveFileName(dialog) : platform::getOpenFileName(dialog);
     filter.bytes.reset();

@@ -66,6 +66,7 @@ inline constexpr std::uint32_t kSwpDeferErase = 0x2000;
 
 // Open/save dialog flags and error codes.
 inline constexpr std::uint32_t kOpenFileNameSize = 76;
+inline constexpr std::uint32_t kOfnOverwritePrompt = 0x00000002;
 inline constexpr std::uint32_t kOfnHideReadOnly = 0x00000004;
 inline constexpr std::uint32_t kOfnEnableHook = 0x00000020;
 inline constexpr std::uint32_t kOfnAllowMultiSelect = 0x00000200;

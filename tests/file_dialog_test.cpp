@@ -97,7 +97,7 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
         EXPECT_EQ(d.structSize, 76u);
         EXPECT_EQ(d.owner, host::mainWindow());
         EXPECT_EQ(std::to_string(d.owner), global("parentwindow"));
-        EXPECT_EQ(d.flags, 0x881A24u);
+        EXPECT_EQ(d.flags, c.save ? 0x881A26u : 0x881A24u);  // the save dialog asks before replacing
         EXPECT_EQ(d.maxFile, 32768u);
         EXPECT_TRUE(d.fileStartsEmpty);
         EXPECT_TRUE(d.hasHook);

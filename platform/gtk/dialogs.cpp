@@ -96,7 +96,10 @@ bool runDialog(FileDialog& dialog, bool save) {
     gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
     gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
-    if (!save) gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnAllowMultiSelect) != 0);
+    if (save)
+        gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnOverwritePrompt) != 0);
+    else
+        gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnAllowMultiSelect) != 0);
     if (dialog.file[0] != '\0') {
         if (save)
             gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), dialog.file);
