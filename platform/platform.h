@@ -169,6 +169,9 @@ void updateWindow(WindowHandle window);
 bool destroyWindow(WindowHandle window);
 bool getClientRect(WindowHandle window, Rect& rect);
 bool getWindowRect(WindowHandle window, Rect& rect);
+// The work area (the screen less task bars and panels) of the monitor that
+// shows the window, or of the main monitor; screen coordinates.
+bool workArea(WindowHandle window, Rect& area);
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                   std::int32_t width, std::int32_t height, std::uint32_t flags);
 bool setWindowText(WindowHandle window, const char* text);

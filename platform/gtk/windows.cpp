@@ -508,6 +508,20 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
     return true;
 }
 
+bool workArea(WindowHandle handle, Rect& area) {
+    Window* window = find(handle);
+    GdkDisplay* display = gdk_display_get_default();
+    GdkWindow* gdkWindow = window != nullptr && window->top != nullptr ? gtk_widget_get_window(window->top) : nullptr;
+    GdkMonitor* monitor = gdkWindow != nullptr ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
+    if (monitor == nullptr) monitor = gdk_display_get_primary_monitor(display);
+    if (monitor == nullptr) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor == nullptr) return false;
+    GdkRectangle work{};
+    gdk_monitor_get_workarea(monitor, &work);
+    area = {work.x, work.y, work.x + work.width, work.y + work.height};
+    return true;
+}
+
 bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_t y, std::int32_t width,
                   std::int32_t height, std::uint32_t flags) {
     Window* window = find(handle);
