@@ -13,6 +13,8 @@
 #include <vector>
 
 #include <gdk/gdkwayland.h>
+#include <gdk/gdkx.h>
+#include <X11/Xatom.h>
 
 #include "platform/gtk/gtk_internal.h"
 
@@ -45,6 +47,7 @@ struct Window {
     // inner size, as last read from the server together with the frame.
     int decorationWidth = 0;
     int decorationHeight = 0;
+    bool decorationAsked = false;  // see learnDecoration
     bool iconified = false;
     bool destroying = false;
 };
@@ -191,6 +194,60 @@ void readFrame(Window& window) {
     gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
     window.decorationWidth = extents.width - width;
     window.decorationHeight = extents.height - height;
+}
+
+// X11: the frame a window manager puts around the window, before it has
+// done so, so that a size given during start-up is the size the framed
+// window gets. The manager tells it in _NET_FRAME_EXTENTS once it manages
+// the window, or when asked with _NET_REQUEST_FRAME_EXTENTS (openbox, xfwm4,
+// KWin, Mutter and most others support it). Without a window manager there is no frame.
+void learnDecoration(Window& window) {
+    if (window.frameKnown || window.decorationAsked || window.top == nullptr || onWayland(window)) return;
+    GdkWindow* gdkWindow = gtk_widget_get_window(window.top);
+    if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) return;
+    window.decorationAsked = true;
+    GdkScreen* screen = gdk_window_get_screen(gdkWindow);
+    if (!gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"))) return;
+    GdkDisplay* display = gdk_window_get_display(gdkWindow);
+    Display* x = GDK_DISPLAY_XDISPLAY(display);
+    const ::Window id = GDK_WINDOW_XID(gdkWindow);
+    const Atom extentsAtom = gdk_x11_get_xatom_by_name_for_display(display, "_NET_FRAME_EXTENTS");
+    const auto readExtents = [&]() {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long left = 0;
+        unsigned char* data = nullptr;
+        gdk_x11_display_error_trap_push(display);
+        int status = XGetWindowProperty(x, id, extentsAtom, 0, 4, False, XA_CARDINAL, &type, &format, &count, &left, &data);
+        gdk_x11_display_error_trap_pop_ignored(display);
+        bool found = status == Success && type == XA_CARDINAL && format == 32 && count == 4;
+        if (found) {
+            const auto* extents = reinterpret_cast<const long*>(data);  // left, right, top, bottom
+            window.decorationWidth = static_cast<int>(extents[0] + extents[1]);
+            window.decorationHeight = static_cast<int>(extents[2] + extents[3]);
+        }
+        if (data != nullptr) XFree(data);
+        return found;
+    };
+    if (readExtents()) return;
+    if (gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_REQUEST_FRAME_EXTENTS"))) {
+        XEvent request{};
+        request.xclient.type = ClientMessage;
+        request.xclient.window = id;
+        request.xclient.message_type = gdk_x11_get_xatom_by_name_for_display(display, "_NET_REQUEST_FRAME_EXTENTS");
+        request.xclient.format = 32;
+        XSendEvent(x, GDK_WINDOW_XID(gdk_screen_get_root_window(screen)), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    }
+    // The answer (or the framing of a window already shown) comes within
+    // milliseconds; a manager that gives none leaves the frame unknown until
+    // it has framed the window, at most half a second later than otherwise.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        XSync(x, False);
+        if (readExtents()) return;
+        g_usleep(5000);
+    }
 }
 
 gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
@@ -498,6 +555,7 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
         return true;
     }
     // Not on the screen yet: where and how big it will be, as far as GTK knows.
+    learnDecoration(*window);
     int x = 0;
     int y = 0;
     int width = 0;
@@ -535,6 +593,7 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     getWindowRect(handle, before);
     window = find(handle);
     // The frame of the window manager is not ours to size: take it off.
+    learnDecoration(*window);
     const int decorationWidth = window->decorationWidth;
     const int decorationHeight = window->decorationHeight;
     // Windows takes coordinates of 16 bits and sizes from 0 to 32767.
