@@ -196,16 +196,27 @@ void readFrame(Window& window) {
     window.decorationHeight = extents.height - height;
 }
 
-// X11: the frame a window manager puts around the window, before it has
-// done so, so that a size given during start-up is the size the framed
-// window gets. The manager tells it in _NET_FRAME_EXTENTS once it manages
-// the window, or when asked with _NET_REQUEST_FRAME_EXTENTS (openbox, xfwm4,
-// KWin, Mutter and most others support it). Without a window manager there is no frame.
+// What the frame adds to the size, known before the window is framed, so
+// that a size given during start-up is the size the framed window gets.
+// X11: a window manager tells its frame in _NET_FRAME_EXTENTS once it
+// manages the window, or earlier when asked with _NET_REQUEST_FRAME_EXTENTS
+// (both from the EWMH); without a window manager there is no frame.
+// Wayland: GTK draws the title bar and shadow itself, around the size it is
+// asked for; the window it made for them tells their size.
 void learnDecoration(Window& window) {
-    if (window.frameKnown || window.decorationAsked || window.top == nullptr || onWayland(window)) return;
+    if (window.frameKnown || window.decorationAsked || window.top == nullptr) return;
     GdkWindow* gdkWindow = gtk_widget_get_window(window.top);
-    if (gdkWindow == nullptr || !GDK_IS_X11_WINDOW(gdkWindow)) return;
+    if (gdkWindow == nullptr) return;
     window.decorationAsked = true;
+    if (onWayland(window)) {
+        int width = 0;
+        int height = 0;
+        gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
+        window.decorationWidth = std::max(gdk_window_get_width(gdkWindow) - width, 0);
+        window.decorationHeight = std::max(gdk_window_get_height(gdkWindow) - height, 0);
+        return;
+    }
+    if (!GDK_IS_X11_WINDOW(gdkWindow)) return;
     GdkScreen* screen = gdk_window_get_screen(gdkWindow);
     if (!gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"))) return;
     GdkDisplay* display = gdk_window_get_display(gdkWindow);
