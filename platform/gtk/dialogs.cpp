@@ -81,6 +81,26 @@ gboolean onMapped(GtkWidget* widget, GdkEvent*, gpointer data) {
     return FALSE;
 }
 
+// Two faults of GTK's own file chooser (GTK 3.24), seen as criticals while
+// a user types a path; a plain GtkFileChooserDialog shows them too:
+// - it moves the focus to its location entry before the entry is realized,
+//   and gives a key that comes in between to the unrealized entry;
+// - after it failed to read a folder that was typed (one that does not
+//   exist), it leaves inline completion on without a completion model, and
+//   each further character makes the completion read the missing model.
+// Keys pass here before they reach the entry: the focus is realized, and
+// inline completion is off while there is nothing to complete from (the
+// chooser turns it on again when it has read the next folder).
+gboolean onChooserKey(GtkWidget* chooser, GdkEventKey*, gpointer) {
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(chooser));
+    if (focus == nullptr) return FALSE;
+    if (!gtk_widget_get_realized(focus)) gtk_widget_realize(focus);
+    GtkEntryCompletion* completion = GTK_IS_ENTRY(focus) ? gtk_entry_get_completion(GTK_ENTRY(focus)) : nullptr;
+    if (completion != nullptr && gtk_entry_completion_get_model(completion) == nullptr)
+        gtk_entry_completion_set_inline_completion(completion, FALSE);
+    return FALSE;
+}
+
 bool runDialog(FileDialog& dialog, bool save) {
     extendedError = 0;
     if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
@@ -121,6 +141,8 @@ bool runDialog(FileDialog& dialog, bool save) {
     HookCall hookCall{(dialog.flags & kOfnEnableHook) ? dialog.hook : nullptr, child};
     if (hookCall.hook != nullptr) g_signal_connect(chooser, "map-event", G_CALLBACK(onMapped), &hookCall);
 
+    g_signal_connect(chooser, "key-press-event", G_CALLBACK(onChooserKey), nullptr);
+    g_signal_connect(chooser, "key-release-event", G_CALLBACK(onChooserKey), nullptr);
     gint response = gtk_dialog_run(GTK_DIALOG(chooser));
     bool chosen = false;
     if (response == GTK_RESPONSE_ACCEPT) {
