@@ -101,6 +101,16 @@ gboolean onChooserKey(GtkWidget* chooser, GdkEventKey*, gpointer) {
     return FALSE;
 }
 
+// Each change of the chooser's location entry starts a timer of 150 ms that
+// GTK stops only when the chooser is finalized; a chooser destroyed sooner
+// that a folder read still holds is disposed but alive when the timer fires,
+// which then reaches its dismantled parts (criticals). So the chooser is
+// hidden at once and destroyed after that timer.
+gboolean destroyChooser(gpointer chooser) {
+    gtk_widget_destroy(GTK_WIDGET(chooser));
+    return G_SOURCE_REMOVE;
+}
+
 bool runDialog(FileDialog& dialog, bool save) {
     extendedError = 0;
     if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
@@ -158,7 +168,8 @@ bool runDialog(FileDialog& dialog, bool save) {
     }
     gtk::forgetWindow(child);
     gtk::forgetWindow(frame);
-    gtk_widget_destroy(chooser);
+    gtk_widget_hide(chooser);
+    g_timeout_add(300, destroyChooser, chooser);
     return chosen;
 }
 
