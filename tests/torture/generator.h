@@ -30,8 +30,8 @@ struct Step {
 
 class Generator {
 public:
-    // Real programs show a dialog as a window of their own that nobody
-    // answers; their sequences leave file dialogs out.
+    // Real programs show a dialog as a window of their own, which only the
+    // harness answers: their sequences leave file dialogs out of actions.
     explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
 
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
@@ -70,7 +70,8 @@ std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt
 // It writes to status.txt beside itself: "end" when the script has run to
 // its end, "saved" from ::config::save, and "broken: ..." for a failed
 // invariant. Its first line lists, after "# keys:", the keys to press once
-// the message loop runs.
-std::string programScript(std::uint32_t seed, int sequences);
+// the message loop runs. With dialogs, dialog steps open file dialogs titled
+// "torture dialog" for the harness to type into and cancel.
+std::string programScript(std::uint32_t seed, int sequences, bool dialogs = false);
 
 }  // namespace torture
