@@ -30,8 +30,8 @@ struct Step {
 
 class Generator {
 public:
-    // Real programs show a dialog as a window of their own, which only the
-    // harness answers: their sequences leave file dialogs out of actions.
+    // Real programs show a dialog as a window of their own that nobody
+    // answers; their sequences leave file dialogs out.
     explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
 
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }

@@ -38,8 +38,7 @@ ctypes.CDLL("libX11.so.6").XSetErrorHandler(_X_ERROR_HANDLER)
 
 RUN_TIMEOUT = 60.0
 BOX_TITLE = "^error in translate(Obj)?$"
-DIALOG_TITLE = "^torture dialog$"
-# Typed into the file dialogs (gtk), each then cancelled: a folder that does not exist, home, relative.
+DIALOG_TITLE = "^torture dialog$"  # gtk: typed into, then cancelled
 TYPED_PATHS = ["/tmp/vesk2b-torture-none/a b.txt", "~/", "../x/y.log", "/"]
 MAIN_TITLE = "^vesk torture"
 SANITIZER = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:|Sanitizer:DEADLYSIGNAL|SUMMARY: \w+Sanitizer")
@@ -125,10 +124,8 @@ class Harness:
         self.xdotool("windowfocus", "--sync", dialogs[0])
         self.xdotool("type", "--delay", "20", TYPED_PATHS[self.dialogs % len(TYPED_PATHS)])
         self.dialogs += 1
-        for _ in range(4):  # the first may only close the completion list
-            if dialogs[0] not in self.xdotool("search", "--onlyvisible", "--name", DIALOG_TITLE):
-                break
-            self.xdotool("key", "Escape")
+        while dialogs[0] in self.xdotool("search", "--onlyvisible", "--name", DIALOG_TITLE):
+            self.xdotool("key", "Escape")  # the first may only close the completion list
             time.sleep(0.2)
         return True
 
