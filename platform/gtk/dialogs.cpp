@@ -81,34 +81,48 @@ gboolean onMapped(GtkWidget* widget, GdkEvent*, gpointer data) {
     return FALSE;
 }
 
-// Two faults of GTK's own file chooser (GTK 3.24), seen as criticals while
-// a user types a path; a plain GtkFileChooserDialog shows them too:
+// Three faults of GTK's own file chooser (GTK 3.24), seen as criticals
+// while a user types a path; a plain GtkFileChooserDialog shows them too:
 // - it moves the focus to its location entry before the entry is realized,
 //   and gives a key that comes in between to the unrealized entry;
 // - after it failed to read a folder that was typed (one that does not
 //   exist), it leaves inline completion on without a completion model, and
-//   each further character makes the completion read the missing model.
-// Keys pass here before they reach the entry: the focus is realized, and
-// inline completion is off while there is nothing to complete from (the
-// chooser turns it on again when it has read the next folder).
-gboolean onChooserKey(GtkWidget* chooser, GdkEventKey*, gpointer) {
+//   each further character makes the completion read the missing model;
+// - each change of the location entry starts a timer of 150 ms that it
+//   stops only when the chooser is finalized: a chooser destroyed sooner,
+//   and kept alive a little longer by a folder read, is dismantled when the
+//   timer fires.
+// Keys pass here before they reach the entry: the focus is realized, inline
+// completion is off while there is nothing to complete from (the chooser
+// turns it on again when it has read the next folder), and the time of the
+// last change is kept, so that the chooser outlives its timer.
+gint64 lastLocationChange = 0;  // monotonic microseconds
+
+void onLocationChanged(GtkEditable*, gpointer) { lastLocationChange = g_get_monotonic_time(); }
+
+gboolean onChooserKey(GtkWidget* chooser, GdkEventKey* event, gpointer) {
+    if (event->type == GDK_KEY_PRESS && event->keyval != GDK_KEY_Escape) lastLocationChange = g_get_monotonic_time();
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(chooser));
     if (focus == nullptr) return FALSE;
     if (!gtk_widget_get_realized(focus)) gtk_widget_realize(focus);
     GtkEntryCompletion* completion = GTK_IS_ENTRY(focus) ? gtk_entry_get_completion(GTK_ENTRY(focus)) : nullptr;
-    if (completion != nullptr && gtk_entry_completion_get_model(completion) == nullptr)
-        gtk_entry_completion_set_inline_completion(completion, FALSE);
+    if (completion == nullptr) return FALSE;
+    if (gtk_entry_completion_get_model(completion) == nullptr) gtk_entry_completion_set_inline_completion(completion, FALSE);
+    if (g_signal_handler_find(focus, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, reinterpret_cast<gpointer>(onLocationChanged),
+                              nullptr) == 0)
+        g_signal_connect(focus, "changed", G_CALLBACK(onLocationChanged), nullptr);
     return FALSE;
 }
 
-// Each change of the chooser's location entry starts a timer of 150 ms that
-// GTK stops only when the chooser is finalized; a chooser destroyed sooner
-// that a folder read still holds is disposed but alive when the timer fires,
-// which then reaches its dismantled parts (criticals). So the chooser is
-// hidden at once and destroyed after that timer.
-gboolean destroyChooser(gpointer chooser) {
-    gtk_widget_destroy(GTK_WIDGET(chooser));
-    return G_SOURCE_REMOVE;
+// Hidden at once; destroyed once the location timer is past, the loop
+// running meanwhile as it did while the dialog was up.
+void destroyChooser(GtkWidget* chooser) {
+    gtk_widget_hide(chooser);
+    const gint64 timerPast = lastLocationChange + 250000;
+    while (g_get_monotonic_time() < timerPast) {
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+    }
+    gtk_widget_destroy(chooser);
 }
 
 bool runDialog(FileDialog& dialog, bool save) {
@@ -168,8 +182,7 @@ bool runDialog(FileDialog& dialog, bool save) {
     }
     gtk::forgetWindow(child);
     gtk::forgetWindow(frame);
-    gtk_widget_hide(chooser);
-    g_timeout_add(300, destroyChooser, chooser);
+    destroyChooser(chooser);
     return chosen;
 }
 

@@ -360,10 +360,11 @@ def case_broken_config(exe, display, home):
 
 def case_key_names(exe, display, home):
     """Character keys are named by the layout's unshifted character, as Windows names them; Z moves with its key."""
+    env = dict(os.environ, DISPLAY=display.name, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
     for layout, names in {"us": "- = [ \\ . / Y Num 1 / 2C", "de": "ß ´ Ü # . - Z Num 1 / 15"}.items():
-        subprocess.run(["setxkbmap", layout], env=dict(os.environ, DISPLAY=display.name), check=True)
+        subprocess.run(["setxkbmap", layout], env=env, check=True)
         got = subprocess.run([os.path.join(os.path.dirname(exe), "tests", "gtk", "gtk_key_names"), "0C", "0D", "1A", "2B",
-                              "34", "35", "15", "4F"], env=dict(os.environ, DISPLAY=display.name), capture_output=True, text=True)
+                              "34", "35", "15", "4F"], env=env, capture_output=True, text=True)
         check(got.stdout.strip() == names, f"{layout}: {got.stdout.strip()!r} {got.stderr}")
 
 
