@@ -321,8 +321,7 @@ def case_close_saves_and_restart_restores(exe, display, home):
         program.kill()
 
     # Under openbox: bounds read in the exit action after the framing stay the same across restarts.
-    manager = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display.name, HOME=home),
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    manager = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display.name, HOME=home))
     try:
         time.sleep(1.0)  # managing the screen
         for start in (1, 2):
