@@ -1,6 +1,7 @@
 // ::vesk::filedlg ?options? filter: the platform's open or save dialog.
 #include "commands/file_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -63,7 +64,15 @@ std::uintptr_t centringHook(platform::WindowHandle hookWindow, std::uint32_t cod
     platform::Rect dialogFrame;
     platform::getWindowRect(host::mainWindow(), mainFrame);
     platform::getWindowRect(platform::getParent(hookWindow), dialogFrame);
-    const Position at = centredPosition(mainFrame, dialogFrame);
+    Position at = centredPosition(mainFrame, dialogFrame);
+    // As Windows places its own dialogs: whole inside the work area, or at
+    // least its top-left corner (and so its title bar) when it is larger.
+    if (platform::Rect area; platform::workArea(host::mainWindow(), area)) {
+        const std::int64_t width = std::int64_t{dialogFrame.right} - dialogFrame.left;
+        const std::int64_t height = std::int64_t{dialogFrame.bottom} - dialogFrame.top;
+        at.x = static_cast<std::int32_t>(std::max<std::int64_t>(std::min<std::int64_t>(at.x, area.right - width), area.left));
+        at.y = static_cast<std::int32_t>(std::max<std::int64_t>(std::min<std::int64_t>(at.y, area.bottom - height), area.top));
+    }
     platform::setWindowPos(platform::getParent(hookWindow), 0, at.x, at.y, 0, 0,
                            platform::kSwpNoSize | platform::kSwpNoZOrder | platform::kSwpNoActivate);
     return 0;
@@ -111,7 +120,7 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     dialog.file = file.get();
     dialog.maxFile = kFileBufferSize;
     dialog.title = title;
-    dialog.flags = kFileDialogFlags;
+    dialog.flags = save ? kSaveDialogFlags : kFileDialogFlags;
     dialog.hook = centringHook;
     const bool chosen = save ? platform::getSaveFileName(dialog) : platform::getOpenFileName(dialog);
     filter.bytes.reset();

@@ -16,6 +16,8 @@ inline constexpr std::uint32_t kFileBufferSize = 0x8000;
 inline constexpr std::uint32_t kFileDialogFlags =
     platform::kOfnHideReadOnly | platform::kOfnEnableHook | platform::kOfnAllowMultiSelect |
     platform::kOfnPathMustExist | platform::kOfnFileMustExist | platform::kOfnExplorer | platform::kOfnEnableSizing;
+// The save dialog also asks before it replaces a file that exists.
+inline constexpr std::uint32_t kSaveDialogFlags = kFileDialogFlags | platform::kOfnOverwritePrompt;
 
 // "Text|*.txt|All|*.*" becomes "Text\0*.txt\0All\0*.*\0\0"; the index is the
 // number of bars divided by 2.

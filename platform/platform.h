@@ -66,6 +66,7 @@ inline constexpr std::uint32_t kSwpDeferErase = 0x2000;
 
 // Open/save dialog flags and error codes.
 inline constexpr std::uint32_t kOpenFileNameSize = 76;
+inline constexpr std::uint32_t kOfnOverwritePrompt = 0x00000002;
 inline constexpr std::uint32_t kOfnHideReadOnly = 0x00000004;
 inline constexpr std::uint32_t kOfnEnableHook = 0x00000020;
 inline constexpr std::uint32_t kOfnAllowMultiSelect = 0x00000200;
@@ -168,6 +169,9 @@ void updateWindow(WindowHandle window);
 bool destroyWindow(WindowHandle window);
 bool getClientRect(WindowHandle window, Rect& rect);
 bool getWindowRect(WindowHandle window, Rect& rect);
+// The work area (the screen less task bars and panels) of the monitor that
+// shows the window, or of the main monitor; screen coordinates.
+bool workArea(WindowHandle window, Rect& area);
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                   std::int32_t width, std::int32_t height, std::uint32_t flags);
 bool setWindowText(WindowHandle window, const char* text);

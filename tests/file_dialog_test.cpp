@@ -97,7 +97,7 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
         EXPECT_EQ(d.structSize, 76u);
         EXPECT_EQ(d.owner, host::mainWindow());
         EXPECT_EQ(std::to_string(d.owner), global("parentwindow"));
-        EXPECT_EQ(d.flags, 0x881A24u);
+        EXPECT_EQ(d.flags, c.save ? 0x881A26u : 0x881A24u);  // the save dialog asks before replacing
         EXPECT_EQ(d.maxFile, 32768u);
         EXPECT_TRUE(d.fileStartsEmpty);
         EXPECT_TRUE(d.hasHook);
@@ -170,8 +170,13 @@ TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
         {{100, 100, 901, 700}, {0, 0, 500, 400}, {250, 200, 750, 600}},
         {{100, 100, 900, 700}, {0, 0, 901, 400}, {50, 200, 951, 600}},
         {{100, 100, 900, 700}, {10, 20, 510, 821}, {250, 0, 750, 801}},  // -201 / 2 is -100
-        {{-300, -200, 0, 0}, {0, 0, 100, 50}, {-200, -125, -100, -75}},
+        // Centred off the work area (0 0 1600 1160 here): moved back inside it, or to
+        // its top-left corner when larger.
+        {{-300, -200, 0, 0}, {0, 0, 100, 50}, {0, 0, 100, 50}},
+        {{1400, 1000, 1600, 1200}, {0, 0, 500, 400}, {1100, 760, 1600, 1160}},
+        {{100, 100, 900, 700}, {0, 0, 2000, 1300}, {0, 0, 2000, 1300}},
     };
+    EXPECT_EQ(commands::centredPosition({-300, -200, 0, 0}, {0, 0, 100, 50}).x, -200);
     const platform::WindowHandle window = host::mainWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.main.left << "," << c.main.right << " / " << c.dialog.right - c.dialog.left);

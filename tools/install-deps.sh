@@ -12,7 +12,7 @@ packages=(
   # Tcl and the unit tests
   tcl8.6 tcl8.6-dev libgtest-dev
   # Linux desktop program and its tests in a real window
-  libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6
+  libgtk-3-dev xvfb xauth xdotool x11-utils x11-apps imagemagick tk8.6 x11-xkb-utils
   # Windows program: cross toolchain, Tcl's source package, Wine
   g++-mingw-w64-i686 gcc-mingw-w64-i686 binutils-mingw-w64-i686 dpkg-dev wine wine32
   # 64-bit Windows program: its cross toolchain, 64-bit Wine

@@ -81,6 +81,50 @@ gboolean onMapped(GtkWidget* widget, GdkEvent*, gpointer data) {
     return FALSE;
 }
 
+// Three faults of GTK's own file chooser (GTK 3.24), seen as criticals
+// while a user types a path; a plain GtkFileChooserDialog shows them too:
+// - it moves the focus to its location entry before the entry is realized,
+//   and gives a key that comes in between to the unrealized entry;
+// - after it failed to read a folder that was typed (one that does not
+//   exist), it leaves inline completion on without a completion model, and
+//   each further character makes the completion read the missing model;
+// - each change of the location entry starts a timer of 150 ms that it
+//   stops only when the chooser is finalized: a chooser destroyed sooner,
+//   and kept alive a little longer by a folder read, is dismantled when the
+//   timer fires.
+// Keys pass here before they reach the entry: the focus is realized, inline
+// completion is off while there is nothing to complete from (the chooser
+// turns it on again when it has read the next folder), and the time of the
+// last change is kept, so that the chooser outlives its timer.
+gint64 lastLocationChange = 0;  // monotonic microseconds
+
+void onLocationChanged(GtkEditable*, gpointer) { lastLocationChange = g_get_monotonic_time(); }
+
+gboolean onChooserKey(GtkWidget* chooser, GdkEventKey* event, gpointer) {
+    if (event->type == GDK_KEY_PRESS && event->keyval != GDK_KEY_Escape) lastLocationChange = g_get_monotonic_time();
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(chooser));
+    if (focus == nullptr) return FALSE;
+    if (!gtk_widget_get_realized(focus)) gtk_widget_realize(focus);
+    GtkEntryCompletion* completion = GTK_IS_ENTRY(focus) ? gtk_entry_get_completion(GTK_ENTRY(focus)) : nullptr;
+    if (completion == nullptr) return FALSE;
+    if (gtk_entry_completion_get_model(completion) == nullptr) gtk_entry_completion_set_inline_completion(completion, FALSE);
+    if (g_signal_handler_find(focus, G_SIGNAL_MATCH_FUNC, 0, 0, nullptr, reinterpret_cast<gpointer>(onLocationChanged),
+                              nullptr) == 0)
+        g_signal_connect(focus, "changed", G_CALLBACK(onLocationChanged), nullptr);
+    return FALSE;
+}
+
+// Hidden at once; destroyed once the location timer is past, the loop
+// running meanwhile as it did while the dialog was up.
+void destroyChooser(GtkWidget* chooser) {
+    gtk_widget_hide(chooser);
+    const gint64 timerPast = lastLocationChange + 250000;
+    while (g_get_monotonic_time() < timerPast) {
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+    }
+    gtk_widget_destroy(chooser);
+}
+
 bool runDialog(FileDialog& dialog, bool save) {
     extendedError = 0;
     if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
@@ -96,7 +140,10 @@ bool runDialog(FileDialog& dialog, bool save) {
     gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
     gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
-    if (!save) gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnAllowMultiSelect) != 0);
+    if (save)
+        gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnOverwritePrompt) != 0);
+    else
+        gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser), (dialog.flags & kOfnAllowMultiSelect) != 0);
     if (dialog.file[0] != '\0') {
         if (save)
             gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), dialog.file);
@@ -118,6 +165,8 @@ bool runDialog(FileDialog& dialog, bool save) {
     HookCall hookCall{(dialog.flags & kOfnEnableHook) ? dialog.hook : nullptr, child};
     if (hookCall.hook != nullptr) g_signal_connect(chooser, "map-event", G_CALLBACK(onMapped), &hookCall);
 
+    g_signal_connect(chooser, "key-press-event", G_CALLBACK(onChooserKey), nullptr);
+    g_signal_connect(chooser, "key-release-event", G_CALLBACK(onChooserKey), nullptr);
     gint response = gtk_dialog_run(GTK_DIALOG(chooser));
     bool chosen = false;
     if (response == GTK_RESPONSE_ACCEPT) {
@@ -133,7 +182,7 @@ bool runDialog(FileDialog& dialog, bool save) {
     }
     gtk::forgetWindow(child);
     gtk::forgetWindow(frame);
-    gtk_widget_destroy(chooser);
+    destroyChooser(chooser);
     return chosen;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -134,6 +135,73 @@ std::uint32_t virtualKeyOfScan(std::uint32_t scan) {
     return 0;
 }
 
+// The keys of the main block that type a character: Windows names them by
+// the character the keyboard layout gives them unshifted (capitals for
+// letters), so their names follow the layout; the others keep the names of
+// the table. X key codes of the main block are the scan codes plus 8.
+bool isCharacterKey(std::uint32_t scan) {
+    return (scan >= 0x02 && scan <= 0x0D) || (scan >= 0x10 && scan <= 0x1B) || (scan >= 0x1E && scan <= 0x29) ||
+           (scan >= 0x2B && scan <= 0x35) || scan == 0x56;
+}
+
+GdkKeymap* currentKeymap() {
+    GdkDisplay* display = gdk_display_get_default();
+    return display != nullptr ? gdk_keymap_get_for_display(display) : nullptr;
+}
+
+// Dead keys type nothing themselves: named by their accent.
+struct DeadKey {
+    guint keyval;
+    const char* name;
+};
+constexpr DeadKey kDeadKeyNames[] = {
+    {GDK_KEY_dead_grave, "`"}, {GDK_KEY_dead_acute, "\xC2\xB4"}, {GDK_KEY_dead_circumflex, "^"},
+    {GDK_KEY_dead_tilde, "~"}, {GDK_KEY_dead_diaeresis, "\xC2\xA8"}, {GDK_KEY_dead_cedilla, "\xC2\xB8"},
+};
+
+// The name of a character key in the first group of the current layout
+// (the group the virtual-key codes come from); empty when it has none.
+std::string layoutName(std::uint32_t scan) {
+    GdkKeymap* keymap = currentKeymap();
+    GdkKeymapKey* keys = nullptr;
+    guint* keyvals = nullptr;
+    gint count = 0;
+    if (keymap == nullptr || !isCharacterKey(scan) ||
+        !gdk_keymap_get_entries_for_keycode(keymap, scan + 8, &keys, &keyvals, &count))
+        return {};
+    std::string name;
+    for (gint i = 0; i < count && name.empty(); ++i) {
+        if (keys[i].group != 0 || keys[i].level != 0) continue;
+        for (const DeadKey& dead : kDeadKeyNames)
+            if (dead.keyval == keyvals[i]) name = dead.name;
+        gunichar character = g_unichar_toupper(gdk_keyval_to_unicode(keyvals[i]));
+        char utf8[8];
+        if (name.empty() && character != 0 && g_unichar_isgraph(character))
+            name.assign(utf8, static_cast<std::size_t>(g_unichar_to_utf8(character, utf8)));
+    }
+    g_free(keys);
+    g_free(keyvals);
+    return name;
+}
+
+// The scan code of the key that types a letter or digit unshifted in the
+// first group of the current layout (Z moves on a German keyboard); 0 when
+// no key does, as for the digits of a French one.
+std::uint32_t layoutScanOf(std::uint32_t vk) {
+    GdkKeymap* keymap = currentKeymap();
+    guint keyval = vk >= 'A' && vk <= 'Z' ? GDK_KEY_a + (vk - 'A') : GDK_KEY_0 + (vk - '0');
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (keymap == nullptr || !gdk_keymap_get_entries_for_keyval(keymap, keyval, &keys, &count)) return 0;
+    std::uint32_t scan = 0;
+    for (gint i = 0; i < count && scan == 0; ++i) {
+        if (keys[i].group == 0 && keys[i].level == 0 && keys[i].keycode >= 8 && isCharacterKey(keys[i].keycode - 8))
+            scan = keys[i].keycode - 8;
+    }
+    g_free(keys);
+    return scan;
+}
+
 std::map<AcceleratorTableHandle, std::vector<Accelerator>> tables;
 AcceleratorTableHandle nextTable = 0x30001;
 
@@ -188,6 +256,9 @@ std::uint32_t virtualKeyOf(const GdkEventKey* event, std::uint32_t& scanCode) {
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
     switch (mapType) {
     case 0:  // virtual key to scan code
+        if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
+            if (std::uint32_t scan = layoutScanOf(code); scan != 0) return scan;
+        }
         return scanOfVirtualKey(code);
     case 1:  // scan code to virtual key
         return virtualKeyOfScan(code);
@@ -204,7 +275,8 @@ std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
     if (size <= 0) return 0;
     std::uint32_t scan = (static_cast<std::uint32_t>(keyParam) >> 16) & 0x1FF;
-    const char* name = nameOfScan(scan);
+    const std::string fromLayout = layoutName(scan);
+    const char* name = fromLayout.empty() ? nameOfScan(scan) : fromLayout.c_str();
     if (name == nullptr) {
         buffer[0] = '\0';
         gtk::setLastError(gtk::kErrorInvalidParameter);

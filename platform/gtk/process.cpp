@@ -106,6 +106,8 @@ void messageBox(const char* text, const char* caption, std::uint32_t style) {
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", body.c_str());
     std::string title = gtk::validUtf8(caption);
     gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+    // Without an owner: in the middle of the screen, as Windows shows it.
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
 }

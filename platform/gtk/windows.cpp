@@ -15,6 +15,8 @@
 #include <vector>
 
 #include <gdk/gdkwayland.h>
+#include <gdk/gdkx.h>
+#include <X11/Xatom.h>
 
 #include "platform/gtk/gtk_internal.h"
 
@@ -47,6 +49,7 @@ struct Window {
     // inner size, as last read from the server together with the frame.
     int decorationWidth = 0;
     int decorationHeight = 0;
+    bool decorationAsked = false;  // see learnDecoration
     bool iconified = false;
     bool destroying = false;
 };
@@ -193,6 +196,71 @@ void readFrame(Window& window) {
     gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
     window.decorationWidth = extents.width - width;
     window.decorationHeight = extents.height - height;
+}
+
+// What the frame adds to the size, known before the window is framed, so
+// that a size given during start-up is the size the framed window gets.
+// X11: a window manager tells its frame in _NET_FRAME_EXTENTS once it
+// manages the window, or earlier when asked with _NET_REQUEST_FRAME_EXTENTS
+// (both from the EWMH); without a window manager there is no frame.
+// Wayland: GTK draws the title bar and shadow itself, around the size it is
+// asked for; the window it made for them tells their size.
+void learnDecoration(Window& window) {
+    if (window.frameKnown || window.decorationAsked || window.top == nullptr) return;
+    GdkWindow* gdkWindow = gtk_widget_get_window(window.top);
+    if (gdkWindow == nullptr) return;
+    window.decorationAsked = true;
+    if (onWayland(window)) {
+        int width = 0;
+        int height = 0;
+        gtk_window_get_size(GTK_WINDOW(window.top), &width, &height);
+        window.decorationWidth = std::max(gdk_window_get_width(gdkWindow) - width, 0);
+        window.decorationHeight = std::max(gdk_window_get_height(gdkWindow) - height, 0);
+        return;
+    }
+    if (!GDK_IS_X11_WINDOW(gdkWindow)) return;
+    GdkScreen* screen = gdk_window_get_screen(gdkWindow);
+    if (!gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"))) return;
+    GdkDisplay* display = gdk_window_get_display(gdkWindow);
+    Display* x = GDK_DISPLAY_XDISPLAY(display);
+    const ::Window id = GDK_WINDOW_XID(gdkWindow);
+    const Atom extentsAtom = gdk_x11_get_xatom_by_name_for_display(display, "_NET_FRAME_EXTENTS");
+    const auto readExtents = [&]() {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long left = 0;
+        unsigned char* data = nullptr;
+        gdk_x11_display_error_trap_push(display);
+        int status = XGetWindowProperty(x, id, extentsAtom, 0, 4, False, XA_CARDINAL, &type, &format, &count, &left, &data);
+        gdk_x11_display_error_trap_pop_ignored(display);
+        bool found = status == Success && type == XA_CARDINAL && format == 32 && count == 4;
+        if (found) {
+            const auto* extents = reinterpret_cast<const long*>(data);  // left, right, top, bottom
+            window.decorationWidth = static_cast<int>(extents[0] + extents[1]);
+            window.decorationHeight = static_cast<int>(extents[2] + extents[3]);
+        }
+        if (data != nullptr) XFree(data);
+        return found;
+    };
+    if (readExtents()) return;
+    if (gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_REQUEST_FRAME_EXTENTS"))) {
+        XEvent request{};
+        request.xclient.type = ClientMessage;
+        request.xclient.window = id;
+        request.xclient.message_type = gdk_x11_get_xatom_by_name_for_display(display, "_NET_REQUEST_FRAME_EXTENTS");
+        request.xclient.format = 32;
+        XSendEvent(x, GDK_WINDOW_XID(gdk_screen_get_root_window(screen)), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    }
+    // The answer (or the framing of a window already shown) comes within
+    // milliseconds; a manager that gives none leaves the frame unknown until
+    // it has framed the window, at most half a second later than otherwise.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        XSync(x, False);
+        if (readExtents()) return;
+        g_usleep(5000);
+    }
 }
 
 gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
@@ -512,6 +580,7 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
         return true;
     }
     // Not on the screen yet: where and how big it will be, as far as GTK knows.
+    learnDecoration(*window);
     int x = 0;
     int y = 0;
     int width = 0;
@@ -519,6 +588,20 @@ bool getWindowRect(WindowHandle handle, Rect& rect) {
     if (!onWayland(*window)) gtk_window_get_position(GTK_WINDOW(window->top), &x, &y);
     gtk_window_get_size(GTK_WINDOW(window->top), &width, &height);
     rect = {x, y, x + width + window->decorationWidth, y + height + window->decorationHeight};
+    return true;
+}
+
+bool workArea(WindowHandle handle, Rect& area) {
+    Window* window = find(handle);
+    GdkDisplay* display = gdk_display_get_default();
+    GdkWindow* gdkWindow = window != nullptr && window->top != nullptr ? gtk_widget_get_window(window->top) : nullptr;
+    GdkMonitor* monitor = gdkWindow != nullptr ? gdk_display_get_monitor_at_window(display, gdkWindow) : nullptr;
+    if (monitor == nullptr) monitor = gdk_display_get_primary_monitor(display);
+    if (monitor == nullptr) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor == nullptr) return false;
+    GdkRectangle work{};
+    gdk_monitor_get_workarea(monitor, &work);
+    area = {work.x, work.y, work.x + work.width, work.y + work.height};
     return true;
 }
 
@@ -535,6 +618,7 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     getWindowRect(handle, before);
     window = find(handle);
     // The frame of the window manager is not ours to size: take it off.
+    learnDecoration(*window);
     const int decorationWidth = window->decorationWidth;
     const int decorationHeight = window->decorationHeight;
     // Windows takes coordinates of 16 bits and sizes from 0 to 32767.

@@ -476,6 +476,12 @@ bool getWindowRect(WindowHandle window, Rect& rect) {
     return true;
 }
 
+bool workArea(WindowHandle window, Rect& area) {
+    record("GetMonitorInfoA", window);
+    area = headless::kWorkArea;
+    return true;
+}
+
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y, std::int32_t width,
                   std::int32_t height, std::uint32_t flags) {
     record("SetWindowPos", window, insertAfter, x, y, width, height, headless::hex(flags));

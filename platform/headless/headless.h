@@ -65,6 +65,8 @@ inline constexpr int kMenuBar = 20;
 // for its caption and the screen plus its borders, whatever size it is given.
 inline constexpr int kScreenWidth = 1600;
 inline constexpr int kScreenHeight = 1200;
+// The work area: the screen less a task bar along its bottom edge.
+inline constexpr platform::Rect kWorkArea{0, 0, kScreenWidth, kScreenHeight - 40};
 inline constexpr int kMinTrackWidth = 116;
 inline constexpr int kMinTrackHeight = 27;
 // Where a window created with default position and size goes.

@@ -175,6 +175,13 @@ bool getWindowRect(WindowHandle window, Rect& rect) {
     return toRect(GetWindowRect(toWindow(window), &r), r, rect);
 }
 
+bool workArea(WindowHandle window, Rect& area) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    const BOOL known = GetMonitorInfoW(MonitorFromWindow(toWindow(window), MONITOR_DEFAULTTOPRIMARY), &info);
+    return toRect(known, info.rcWork, area);
+}
+
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                   std::int32_t width, std::int32_t height, std::uint32_t flags) {
     return SetWindowPos(toWindow(window), toWindow(insertAfter), x, y, width, height, flags) != 0;

@@ -127,6 +127,10 @@ check geometry.setbounds-runs-resize {list [::screen::setbounds $parentwindow {1
 check geometry.bounds-read-back {::screen::getbounds $parentwindow} {result {120 90 520 410}} \
     gtk-wayland {result {0 0 520 410}} "a Wayland client cannot place its own window, nor learn where it is"
 check geometry.client-area {lassign [::screen::getclientrect $parentwindow] l t w h; list $l $t [expr {$w > 400 && $w <= 520}] [expr {$h > 300 && $h <= 410}]} {result {0 0 1 1}}
+# The frame a window manager adds is in the bounds from the start, before it has framed the window: a place
+# saved from getbounds and given back to setbounds at the next start keeps the window's size.
+check geometry.frame-known-at-start {lassign [::screen::getbounds $parentwindow] - - w h; lassign [::screen::getclientrect $parentwindow] - - cw ch; list [expr {$w > $cw}] [expr {$h > $ch}]} {result {1 1}} \
+    gtk-x11 {result {0 0}} "without a window manager nothing frames the window"
 check geometry.same-bounds-no-resize {set b [::screen::getbounds $parentwindow]; ::screen::setbounds $parentwindow $b; list [expr {[::screen::getbounds $parentwindow] eq $b}] [::conf::resizes]} {result {1 {}}}
 check geometry.move-only-no-resize {::screen::setbounds $parentwindow {200 150 520 410}; list [::screen::getbounds $parentwindow] [::conf::resizes]} {result {{200 150 520 410} {}}} \
     gtk-wayland {result {{0 0 520 410} {}}} "a Wayland client cannot place its own window"

@@ -350,6 +350,23 @@ def case_close_saves_and_restart_restores(exe, display, home):
     finally:
         program.kill()
 
+    # Under openbox: bounds read in the exit action after the framing stay the same across restarts.
+    manager = subprocess.Popen(["openbox", "--sm-disable"], env=dict(os.environ, DISPLAY=display.name, HOME=home))
+    try:
+        time.sleep(1.0)  # managing the screen
+        for start in (1, 2):
+            program = Program(exe, display, home)
+            program.wait_line(r"^ready:")
+            program.settle()  # framed by now
+            program.focus()
+            program.key("F10", "Up", "Return")  # File -> Exit
+            check(program.wait_exit() == 0, "exit code under openbox")
+            with open(config_file(home)) as file:
+                check("bounds {300 200 620 440}" in file.read(), f"bounds saved after start {start} under openbox moved")
+    finally:
+        program.kill()
+        manager.terminate()
+
 
 def case_broken_config(exe, display, home):
     """A configuration file that is no dictionary, or holds nonsense values,
@@ -368,6 +385,16 @@ def case_broken_config(exe, display, home):
             check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
         finally:
             program.kill()
+
+
+def case_key_names(exe, display, home):
+    """Character keys are named by the layout's unshifted character, as Windows names them; Z moves with its key."""
+    env = dict(os.environ, DISPLAY=display.name, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
+    for layout, names in {"us": "- = [ \\ . / Y Num 1 / 2C", "de": "ß ´ Ü # . - Z Num 1 / 15"}.items():
+        subprocess.run(["setxkbmap", layout], env=env, check=True)
+        got = subprocess.run([os.path.join(os.path.dirname(exe), "tests", "gtk", "gtk_key_names"), "0C", "0D", "1A", "2B",
+                              "34", "35", "15", "4F"], env=env, capture_output=True, text=True)
+        check(got.stdout.strip() == names, f"{layout}: {got.stdout.strip()!r} {got.stderr}")
 
 
 def main():

@@ -267,7 +267,7 @@ proc ::t::check {sequence} {
 ::screen::setwindowtext $parentwindow {vesk torture}
 )tcl";
 
-std::string programScript(std::uint32_t seed, int sequences) {
+std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
     Generator generator(seed, false);
     std::ostringstream steps;
     std::vector<std::string> keys;
@@ -287,7 +287,9 @@ std::string programScript(std::uint32_t seed, int sequences) {
                 if (!key.empty() && keys.size() < 6) keys.push_back(key);
                 break;
             }
-            case Step::Kind::DialogAnswers: break;
+            case Step::Kind::DialogAnswers:
+                if (dialogs) steps << "::t::step {::vesk::filedlg -title {torture dialog} -" << (generator.chance(50) ? "save" : "open") << " {Text|*.txt|All|*.*}}\n";
+                break;
             }
         }
         steps << "::t::check " << sequence << "\n";

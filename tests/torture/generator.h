@@ -70,7 +70,7 @@ std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt
 // It writes to status.txt beside itself: "end" when the script has run to
 // its end, "saved" from ::config::save, and "broken: ..." for a failed
 // invariant. Its first line lists, after "# keys:", the keys to press once
-// the message loop runs.
-std::string programScript(std::uint32_t seed, int sequences);
+// the message loop runs; with dialogs, file dialogs titled "torture dialog" too.
+std::string programScript(std::uint32_t seed, int sequences, bool dialogs = false);
 
 }  // namespace torture

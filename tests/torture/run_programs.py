@@ -40,6 +40,8 @@ ctypes.CDLL("libX11.so.6").XSetErrorHandler(_X_ERROR_HANDLER)
 
 RUN_TIMEOUT = 60.0
 BOX_TITLE = "^error in translate(Obj)?$"
+DIALOG_TITLE = "^torture dialog$"  # gtk: typed into, then cancelled
+TYPED_PATHS = ["/tmp/vesk2b-torture-none/a b.txt", "~/", "../x/y.log", "/"]
 MAIN_TITLE = "^vesk torture"
 SANITIZER = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:|Sanitizer:DEADLYSIGNAL|SUMMARY: \w+Sanitizer")
 GLIB_WARNING = re.compile(r"^.*(?:CRITICAL|WARNING) \*\*.*$", re.MULTILINE)
@@ -86,7 +88,7 @@ class Harness:
             # procedure from inside Wine's X event handling, which handles no
             # further X events, so that a message box shown by the resize
             # script there never sees a key.
-        self.boxes = self.keys = self.retries = 0
+        self.boxes = self.keys = self.retries = self.dialogs = 0
 
     def close(self):
         if self.display:
@@ -115,6 +117,18 @@ class Harness:
         deadline = time.time() + 2.0
         while box in self.xdotool("search", "--onlyvisible", "--name", BOX_TITLE) and time.time() < deadline:
             time.sleep(0.02)
+        return True
+
+    def answer_dialog(self):
+        dialogs = self.xdotool("search", "--onlyvisible", "--name", DIALOG_TITLE)
+        if not dialogs:
+            return False
+        self.xdotool("windowfocus", "--sync", dialogs[0])
+        self.xdotool("type", "--delay", "20", TYPED_PATHS[self.dialogs % len(TYPED_PATHS)])
+        self.dialogs += 1
+        while dialogs[0] in self.xdotool("search", "--onlyvisible", "--name", DIALOG_TITLE):
+            self.xdotool("key", "Escape")  # the first may only close the completion list
+            time.sleep(0.2)
         return True
 
     def run(self, script):
@@ -148,7 +162,7 @@ class Harness:
                     names = [" ".join(self.xdotool("getwindowname", w))
                              for w in self.xdotool("search", "--onlyvisible", "--name", ".")]
                     return "did not end within %.0f s; windows: %r" % (RUN_TIMEOUT, names)
-                if self.dismiss_boxes():
+                if self.dismiss_boxes() or (self.platform == "gtk" and self.answer_dialog()):
                     continue
                 # A script that stopped before its end is closed all the same
                 # (and fails below).
@@ -214,7 +228,7 @@ def main():
     work = tempfile.mkdtemp(prefix=f"vesk2b-torture-{platform}-")
     scripts = os.path.join(work, "scripts")
     os.makedirs(scripts)
-    write = [writer, scripts, str(first), str(count), str(sequences)]
+    write = [writer, scripts, str(first), str(count), str(sequences)] + (["dialogs"] if platform == "gtk" else [])
     subprocess.run([WINE, *write] if writer.endswith(".exe") else write, check=True)
     harness = Harness(platform, program, work)
     failures = []
@@ -232,7 +246,7 @@ def main():
         harness.close()
     elapsed = time.time() - started
     print(f"torture {platform}: {count} runs, {count * sequences} sequences, {len(failures)} failed "
-          f"{failures[:20]}; {harness.boxes} message boxes dismissed, {harness.keys} keys pressed; "
+          f"{failures[:20]}; {harness.boxes} message boxes dismissed, {harness.dialogs} dialogs typed into, {harness.keys} keys pressed; "
           + (f"{harness.retries} runs again after Wine had no display driver; " if platform == "win32" else "")
           + f"{elapsed:.0f} s")
     if not failures:

@@ -8,8 +8,8 @@
 #include "tests/torture/generator.h"
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s folder first-seed count sequences-per-script\n", argv[0]);
+    if (argc != 5 && !(argc == 6 && std::string(argv[5]) == "dialogs")) {
+        std::fprintf(stderr, "usage: %s folder first-seed count sequences-per-script [dialogs]\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         const auto seed = static_cast<std::uint32_t>(first + static_cast<unsigned long>(i));
         const std::string path = folder + "/" + std::to_string(seed) + ".tcl";
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file << torture::programScript(seed, sequences);
+        file << torture::programScript(seed, sequences, argc == 6);
         if (!file) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;
