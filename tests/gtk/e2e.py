@@ -162,6 +162,16 @@ def close_window(display, window):
     x11.XCloseDisplay(connection)
 
 
+def make_files(home, names):
+    """A folder of small files, each holding its name; returns the folder."""
+    folder = os.path.join(home, "files")
+    os.makedirs(folder)
+    for name in names:
+        with open(os.path.join(folder, name), "w") as file:
+            file.write(name)
+    return folder
+
+
 def config_file(home):
     return os.path.join(home, ".config", "vesk2b", "vesk.conf")
 
@@ -170,12 +180,8 @@ def config_file(home):
 
 def case_title_lists_files(exe, display, home):
     """Three files on the command line, one with a blank and a dollar sign."""
-    folder = os.path.join(home, "files")
-    os.makedirs(folder)
     names = ["a.txt", "b c$.txt", "[c].log"]
-    for name in names:
-        with open(os.path.join(folder, name), "w") as file:
-            file.write(name)
+    folder = make_files(home, names)
     program = Program(exe, display, home, args=names, cwd=folder)
     try:
         program.wait_line(r"^ready:")
@@ -199,12 +205,8 @@ def case_list_keys(exe, display, home):
     the focus its own keys (arrows, End, type-ahead) move in it, and the menu's
     shortcuts still work: Delete removes the selected row, Ctrl+O opens the
     dialog. The demo prints the rows it reads back from the widget."""
-    folder = os.path.join(home, "files")
-    os.makedirs(folder)
     names = ["a.txt", "b.txt", "c.txt", "d.txt"]
-    for name in names:
-        with open(os.path.join(folder, name), "w") as file:
-            file.write(name)
+    folder = make_files(home, names)
     program = Program(exe, display, home, args=names, cwd=folder)
     try:
         program.wait_line(r"^list: a.txt, b.txt, c.txt, d.txt$")
