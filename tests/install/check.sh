@@ -324,6 +324,22 @@ installer)
     same_listing "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
     menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/vesk2b.lnk"
     strings -el "$menu" | grep -qF "$(value InstallLocation)\vesk2b.exe" || fail "Start-menu entry"
+    if file "$app/vesk2b.exe" | grep -q x86-64; then
+        # The installed program starts from its folder and runs its script
+        # (a probe in the demo's place, put back before uninstalling).
+        # The prefix's desktop process started without a display: a new one with it.
+        wineserver -k
+        start_xvfb
+        trap 'kill "$xvfb" 2>/dev/null' EXIT
+        cp "$app/default/vesk.tcl" "$work/vesk.tcl"
+        write_probe_script "$app/default/vesk.tcl" record
+        (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
+            || fail "the installed program: $(cat "$work/program.log")"
+        [ "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" = "loaded: Kestrum open: a b.txt saved" ] \
+            || fail "the installed program recorded: $(cat "$app/default/record.txt")"
+        mv "$work/vesk.tcl" "$app/default/vesk.tcl"
+        rm "$app/default/record.txt"
+    fi
     uninstall=$(value QuietUninstallString)
     exe=${uninstall#\"}
     # shellcheck disable=SC2086
