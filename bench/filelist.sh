@@ -11,20 +11,9 @@
 #
 # Usage: bench/filelist.sh [runs]   (builds the gtk preset first)
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
-bin=$root/build/gtk
-cmake --preset gtk >/dev/null
-cmake --build --preset gtk -j2 >/dev/null
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
-command -v wish8.6 >/dev/null || { echo "wish8.6 (tk8.6) is not installed" >&2; exit 1; }
-
-work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 GTK_THEME=Adwaita HOME=$work
+source "$(dirname "$0")/gtk_env.sh"
+export GTK_THEME=Adwaita HOME=$work
 
 mkdir "$work/files"
 (cd "$work/files" && for i in $(seq 10000); do printf '%*s' $((i % 5000)) '' >"file-$i.txt"; done)

@@ -13,21 +13,8 @@
 #
 # Usage: bench/gtk_startup.sh [runs]   (builds the gtk preset first)
 set -eu
-root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-15}
-bin=$root/build/gtk
-cmake --preset gtk >/dev/null
-cmake --build --preset gtk -j2 >/dev/null
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed" >&2; exit 1; }
-command -v wish8.6 >/dev/null || { echo "wish8.6 (tk8.6) is not installed" >&2; exit 1; }
-
-work=$(mktemp -d)
-display_number=$((300 + $$ % 500))
-Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
-export DISPLAY=":$display_number" GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+source "$(dirname "$0")/gtk_env.sh"
 
 # vesk2b finds its script at default/vesk.tcl beside the executable (the
 # resolved path of /proc/self/exe): one copy of the executable per script.
