@@ -361,14 +361,21 @@ void onDestroy(GtkWidget*, gpointer data) {
 
 namespace gtk {
 
-GtkWidget* nativeWindow(WindowHandle handle) {
+// The main window of a handle, leaving the last error alone (unlike find).
+static const Window* nativeMain(WindowHandle handle) {
     auto found = windows.find(handle);
     if (found == windows.end() || found->second.destroying || found->second.kind != Kind::main) return nullptr;
-    return found->second.top;
+    return &found->second;
+}
+
+GtkWidget* nativeWindow(WindowHandle handle) {
+    const Window* window = nativeMain(handle);
+    return window != nullptr ? window->top : nullptr;
 }
 
 GtkWidget* nativeClientArea(WindowHandle handle) {
-    return nativeWindow(handle) != nullptr ? windows.find(handle)->second.client : nullptr;
+    const Window* window = nativeMain(handle);
+    return window != nullptr ? window->client : nullptr;
 }
 
 GtkWidget* toplevel(WindowHandle handle) {
