@@ -8,15 +8,15 @@
 #include "commands/accelerators.h"
 #include "commands/commands.h"
 #include "commands/translation.h"
-#include "host/console.h"
+#include "support/console.h"
 #include "host/host.h"
-#include "host/tcl_ref.h"
+#include "support/tcl_ref.h"
 
 namespace commands {
 
 namespace {
 
-using host::TclRef;
+using support::TclRef;
 
 constexpr int kFirstCommandId = 40000;
 constexpr const char* kNotInCreateMenu = "not valid here - must be called from within createmenu";
@@ -156,7 +156,7 @@ int subMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv
     item.subMenu = submenu;
     item.text = caption.c_str();
     if (!insertItem(item)) {
-        host::reportSystemError("::menu::submenu");
+        support::reportSystemError("::menu::submenu");
         platform::destroyMenu(submenu);
     }
     return TCL_OK;
@@ -170,7 +170,7 @@ int separatorCommand(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     platform::MenuItem item;
     item.mask = platform::kMiimType;
     item.type = platform::kMftSeparator;
-    if (!insertItem(item)) host::reportSystemError("::menu::separator");
+    if (!insertItem(item)) support::reportSystemError("::menu::separator");
     return TCL_OK;
 }
 
@@ -237,7 +237,7 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     item.type = platform::kMftString;
     item.id = static_cast<std::uint32_t>(commandId);
     item.text = text;
-    if (!insertItem(item)) host::reportSystemError("::menu::menu");
+    if (!insertItem(item)) support::reportSystemError("::menu::menu");
     return TCL_OK;
 }
 

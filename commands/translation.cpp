@@ -1,14 +1,14 @@
 #include "commands/translation.h"
 
 #include "host/host.h"
-#include "host/tcl_ref.h"
+#include "support/tcl_ref.h"
 #include "platform/platform.h"
 
 namespace commands {
 
 namespace {
 
-using host::TclRef;
+using support::TclRef;
 
 bool callTranslate(Tcl_Obj* text) {
     const TclRef command(Tcl_NewStringObj("::locale::translate", 19));

@@ -5,9 +5,9 @@
 
 #include "commands/commands.h"
 #include "host/command_line.h"
-#include "host/console.h"
+#include "support/console.h"
 #include "host/host.h"
-#include "host/tcl_ref.h"
+#include "support/tcl_ref.h"
 #include "host/window_procedure.h"
 
 namespace host {
@@ -99,8 +99,10 @@ bool createMainWindow(int showCommand) {
 // The script is UTF-8 on every platform, whatever the system's encoding
 // (on Windows the ANSI code page, which cannot hold most characters).
 void evaluateApplicationScript(const char* scriptPath) {
-    const TclRef path(Tcl_NewStringObj(scriptPath, -1));
-    if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) reportInterpreterError(hostInterpreter);
+    const support::TclRef path(Tcl_NewStringObj(scriptPath, -1));
+    if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) {
+        support::reportInterpreterError(hostInterpreter);
+    }
 }
 
 // Each name travels as a one-element list of objects, never as script text,
@@ -112,18 +114,18 @@ void handFilesToScript() {
         [](std::size_t size) -> void* { return Tcl_Alloc(static_cast<unsigned>(size)); });
     if (count <= 1) return;
 
-    const TclRef command(Tcl_NewStringObj("::vesk::filedialog", -1));
+    const support::TclRef command(Tcl_NewStringObj("::vesk::filedialog", -1));
     const auto callWith = [&](Tcl_Obj* mode, const char* file) {
         Tcl_Obj* name = Tcl_NewStringObj(file, -1);
-        const TclRef files(Tcl_NewListObj(1, &name));
+        const support::TclRef files(Tcl_NewListObj(1, &name));
         Tcl_Obj* words[] = {command.get(), mode, files.get()};
         Tcl_EvalObjv(hostInterpreter, 3, words, 0);
     };
     {
-        const TclRef open(Tcl_NewStringObj("open", -1));
+        const support::TclRef open(Tcl_NewStringObj("open", -1));
         callWith(open.get(), commandLineArguments[1]);
     }
-    const TclRef merge(Tcl_NewStringObj("merge", -1));
+    const support::TclRef merge(Tcl_NewStringObj("merge", -1));
     for (int i = 2; i < count; ++i) callWith(merge.get(), commandLineArguments[i]);
 }
 
@@ -147,7 +149,7 @@ bool startUp(int showCommand, int& exitCode) {
     const char* parts[] = {folder, "default/vesk.tcl"};
     Tcl_JoinPath(2, parts, &scriptPath);
 
-    openConsole();
+    support::openConsole();
     hostInterpreter = Tcl_CreateInterp();
     registerCommands(hostInterpreter);
     resizeScriptObject = Tcl_NewStringObj(kResizeScript, -1);

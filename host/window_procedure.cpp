@@ -6,13 +6,16 @@
 #include <optional>
 
 #include "commands/accelerators.h"
-#include "host/console.h"
+#include "support/console.h"
 #include "host/host.h"
-#include "host/tcl_ref.h"
+#include "support/tcl_ref.h"
 
 namespace host {
 
 namespace {
+
+using support::TclRef;
+using support::reportInterpreterError;
 
 // The first size message arrives while the window is being created, before
 // the script exists to handle it.

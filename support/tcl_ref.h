@@ -3,7 +3,7 @@
 
 #include <tcl.h>
 
-namespace host {
+namespace support {
 
 // Holds one reference to a Tcl object and drops it at scope exit.
 class TclRef {
@@ -29,4 +29,4 @@ private:
     Tcl_Obj* obj_;
 };
 
-}  // namespace host
+}  // namespace support
