@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commands/commands.h"
-#include "host/host.h"
+#include "support/main_window.h"
 
 namespace commands {
 
@@ -62,12 +62,12 @@ std::uintptr_t centringHook(platform::WindowHandle hookWindow, std::uint32_t cod
     if (code != platform::kWmInitDialog) return 0;
     platform::Rect mainFrame;
     platform::Rect dialogFrame;
-    platform::getWindowRect(host::mainWindow(), mainFrame);
+    platform::getWindowRect(support::mainWindow(), mainFrame);
     platform::getWindowRect(platform::getParent(hookWindow), dialogFrame);
     Position at = centredPosition(mainFrame, dialogFrame);
     // As Windows places its own dialogs: whole inside the work area, or at
     // least its top-left corner (and so its title bar) when it is larger.
-    if (platform::Rect area; platform::workArea(host::mainWindow(), area)) {
+    if (platform::Rect area; platform::workArea(support::mainWindow(), area)) {
         const std::int64_t width = std::int64_t{dialogFrame.right} - dialogFrame.left;
         const std::int64_t height = std::int64_t{dialogFrame.bottom} - dialogFrame.top;
         at.x = static_cast<std::int32_t>(std::max<std::int64_t>(std::min<std::int64_t>(at.x, area.right - width), area.left));
@@ -114,7 +114,7 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     file[0] = '\0';
 
     platform::FileDialog dialog;
-    dialog.owner = host::mainWindow();
+    dialog.owner = support::mainWindow();
     dialog.filter = filter.bytes.get();
     dialog.filterIndex = filter.index;
     dialog.file = file.get();

@@ -9,7 +9,7 @@
 #include "commands/commands.h"
 #include "commands/translation.h"
 #include "support/console.h"
-#include "host/host.h"
+#include "support/main_window.h"
 #include "support/tcl_ref.h"
 
 namespace commands {
@@ -115,7 +115,7 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     // change the client area and so run the resize script, which may build
     // the next bar; that one must not take this one for a leftover.
     buildingMenu = 0;
-    const platform::WindowHandle window = host::mainWindow();
+    const platform::WindowHandle window = support::mainWindow();
     const platform::MenuHandle oldBar = platform::getMenu(window);
     if (platform::setMenu(window, menu)) {
         if (oldBar != 0) platform::destroyMenu(oldBar);

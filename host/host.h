@@ -23,7 +23,6 @@ int shutDown(int exitCode);
 
 // Process-wide state owned by start-up.
 Tcl_Interp* interpreter();
-platform::WindowHandle mainWindow();
 Tcl_Obj* resizeScript();
 
 // One command-line text that splitCommandLine turns back into argv. For

@@ -5,18 +5,17 @@
 
 #include "commands/commands.h"
 #include "host/command_line.h"
-#include "support/console.h"
 #include "host/host.h"
-#include "support/tcl_ref.h"
 #include "host/window_procedure.h"
+#include "support/console.h"
+#include "support/main_window.h"
+#include "support/tcl_ref.h"
 
 namespace host {
 
 namespace {
 
 Tcl_Interp* hostInterpreter = nullptr;
-// An int, because Tcl links it to parentwindow as TCL_LINK_INT.
-int mainWindowHandle = 0;
 Tcl_Obj* resizeScriptObject = nullptr;
 char** commandLineArguments = nullptr;
 
@@ -86,13 +85,13 @@ bool createMainWindow(int showCommand) {
     creation.style = platform::kWsOverlappedWindowClipChildren;
     creation.x = platform::kCwUseDefault;
     creation.width = platform::kCwUseDefault;
-    mainWindowHandle = platform::createWindow(creation);
-    if (mainWindowHandle == 0) return false;
+    const platform::WindowHandle window = platform::createWindow(creation);
+    support::setMainWindow(window);
+    if (window == 0) return false;
 
-    Tcl_LinkVar(hostInterpreter, "parentwindow", reinterpret_cast<char*>(&mainWindowHandle),
-                TCL_LINK_INT | TCL_LINK_READ_ONLY);
-    platform::showWindow(mainWindowHandle, showCommand);
-    platform::updateWindow(mainWindowHandle);
+    support::linkMainWindow(hostInterpreter, "parentwindow");
+    platform::showWindow(window, showCommand);
+    platform::updateWindow(window);
     return true;
 }
 
@@ -132,7 +131,6 @@ void handFilesToScript() {
 }  // namespace
 
 Tcl_Interp* interpreter() { return hostInterpreter; }
-platform::WindowHandle mainWindow() { return mainWindowHandle; }
 Tcl_Obj* resizeScript() { return resizeScriptObject; }
 
 bool startUp(int showCommand, int& exitCode) {
@@ -215,7 +213,7 @@ void resetProcessState() {
     hostInterpreter = nullptr;
     if (commandLineArguments != nullptr) Tcl_Free(reinterpret_cast<char*>(commandLineArguments));
     commandLineArguments = nullptr;
-    mainWindowHandle = 0;
+    support::setMainWindow(0);
     resetWindowProcedure();
     commands::resetMenuState();
     commands::resetAcceleratorState();

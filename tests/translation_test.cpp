@@ -188,7 +188,7 @@ TEST_F(Translation, ATranslationThatDestroysTheWindow) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Keep k}").code, TCL_OK);
     EXPECT_EQ(eval("::menu::createmenu {::menu::menu A a; ::menu::menu -ishortcut 16463 Boom b; ::menu::menu C c}").code,
               TCL_OK);
-    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
     EXPECT_EQ(host::runMessageLoop(), 0);
