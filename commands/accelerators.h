@@ -17,16 +17,6 @@ void addAccelerator(std::int32_t shortcutCode, std::int32_t commandId);
 // platform could not build one (an empty list, for one).
 platform::AcceleratorTableHandle acceleratorTable();
 
-// While one of these lives, a table that the list discards is kept until the
-// last one ends: the platform may still be reading it.
-class AcceleratorTableInUse {
-public:
-    AcceleratorTableInUse();
-    ~AcceleratorTableInUse();
-    AcceleratorTableInUse(const AcceleratorTableInUse&) = delete;
-    AcceleratorTableInUse& operator=(const AcceleratorTableInUse&) = delete;
-};
-
 // For tests: the list as it stands.
 int acceleratorCount();
 int acceleratorCapacity();

@@ -3,6 +3,8 @@
 
 #include <tcl.h>
 
+#include "platform/platform.h"
+
 namespace commands {
 
 // Menus (menus.cpp).
@@ -21,6 +23,14 @@ Tcl_ObjCmdProc queryTimerCommand;
 
 // Open and save dialogs (file_dialog.cpp).
 Tcl_ObjCmdProc fileDialogCommand;
+
+// Runs the action that ::menu::menu stored for commandId; false when
+// commandId is not a menu command's, for the caller to hand on (menus.cpp).
+bool runMenuCommand(Tcl_Interp* interp, int commandId);
+
+// Offers a key-down message to the current bar's shortcuts; a match runs its
+// menu command before this returns (accelerators.cpp).
+void translateShortcut(platform::WindowHandle window, const platform::Message& keyMessage);
 
 // Back to the state at process start (menus.cpp, accelerators.cpp).
 void resetMenuState();

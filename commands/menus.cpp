@@ -9,6 +9,7 @@
 #include "commands/commands.h"
 #include "commands/translation.h"
 #include "support/console.h"
+#include "support/event_script.h"
 #include "support/main_window.h"
 #include "support/tcl_ref.h"
 
@@ -18,7 +19,11 @@ namespace {
 
 using support::TclRef;
 
+// The IDs of menu commands; the window procedure hands on any other ID.
 constexpr int kFirstCommandId = 40000;
+constexpr int kLastCommandId = 49999;
+// The action of each command, indexed by its ID.
+constexpr const char* kActions = "::menu::actions";
 constexpr const char* kNotInCreateMenu = "not valid here - must be called from within createmenu";
 
 platform::MenuHandle buildingMenu = 0;
@@ -230,7 +235,7 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
         text = label;
         addAccelerator(shortcutCode, commandId);
     }
-    Tcl_SetVar2Ex(interp, "::menu::actions", idText, objv[i + 1], TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, kActions, idText, objv[i + 1], TCL_GLOBAL_ONLY);
 
     platform::MenuItem item;
     item.mask = platform::kMiimId | platform::kMiimType;
@@ -239,6 +244,20 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     item.text = text;
     if (!insertItem(item)) support::reportSystemError("::menu::menu");
     return TCL_OK;
+}
+
+bool runMenuCommand(Tcl_Interp* interp, int commandId) {
+    if (commandId < kFirstCommandId || commandId > kLastCommandId) return false;
+    char name[16];
+    std::snprintf(name, sizeof name, "%d", commandId);
+    Tcl_Obj* action = Tcl_GetVar2Ex(interp, kActions, name, TCL_GLOBAL_ONLY);
+    if (action == nullptr) return true;  // removed by the script: nothing to run
+    // The action may rebuild the menus and so overwrite its own element.
+    const TclRef hold(action);
+    // At global level, as from the message loop, even when the command
+    // arrives inside a script's call (a key translated during a modal loop).
+    support::evaluateEventScript(interp, action);
+    return true;
 }
 
 }  // namespace commands
