@@ -1,4 +1,5 @@
-// The Tcl commands that the host registers for the application scripts.
+// What the host calls of the commands: registering the Tcl commands of the
+// application scripts, family by family, and handing them window messages.
 #pragma once
 
 #include <tcl.h>
@@ -7,22 +8,14 @@
 
 namespace commands {
 
-// Menus (menus.cpp).
-Tcl_ObjCmdProc createMenuCommand;
-Tcl_ObjCmdProc subMenuCommand;
-Tcl_ObjCmdProc separatorCommand;
-Tcl_ObjCmdProc menuItemCommand;
-
-// Window geometry, title and clock (window_commands.cpp).
-Tcl_ObjCmdProc getClientRectCommand;
-Tcl_ObjCmdProc destroyWindowCommand;
-Tcl_ObjCmdProc getBoundsCommand;
-Tcl_ObjCmdProc setBoundsCommand;
-Tcl_ObjCmdProc setWindowTextCommand;
-Tcl_ObjCmdProc queryTimerCommand;
-
-// Open and save dialogs (file_dialog.cpp).
-Tcl_ObjCmdProc fileDialogCommand;
+// ::menu::createmenu, ::menu::submenu, ::menu::separator, ::menu::menu (menus.cpp).
+void registerMenuCommands(Tcl_Interp* interp);
+// ::screen::getclientrect, ::screen::destroywnd, ::screen::getbounds,
+// ::screen::setbounds, ::screen::setwindowtext, ::vesk::querytimer
+// (window_commands.cpp).
+void registerWindowCommands(Tcl_Interp* interp);
+// ::vesk::filedlg, the open and save dialogs (file_dialog.cpp).
+void registerFileDialogCommand(Tcl_Interp* interp);
 
 // Runs the action that ::menu::menu stored for commandId; false when
 // commandId is not a menu command's, for the caller to hand on (menus.cpp).

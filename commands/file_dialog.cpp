@@ -78,6 +78,8 @@ std::uintptr_t centringHook(platform::WindowHandle hookWindow, std::uint32_t cod
     return 0;
 }
 
+namespace {
+
 int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     static const char* const kOptions[] = {"-noplaces", "-addtorecent", "-title", "-save", "-open", "--", nullptr};
     enum { kNoPlaces, kAddToRecent, kTitle, kSave, kOpen, kEndOfOptions };
@@ -134,6 +136,12 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     std::snprintf(code, sizeof code, "%lu", static_cast<unsigned long>(platform::commDlgExtendedError()));
     Tcl_AppendResult(interp, "error on GetOpenFileName/GetSaveFileName: ", code, nullptr);
     return TCL_ERROR;
+}
+
+}  // namespace
+
+void registerFileDialogCommand(Tcl_Interp* interp) {
+    Tcl_CreateObjCommand(interp, "::vesk::filedlg", fileDialogCommand, nullptr, nullptr);
 }
 
 }  // namespace commands

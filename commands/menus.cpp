@@ -88,6 +88,8 @@ void resetMenuState() {
     bodiesRunning = 0;
 }
 
+namespace {
+
 int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (objc != 2) {
         Tcl_WrongNumArgs(interp, 1, objv, "code");
@@ -244,6 +246,15 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     item.text = text;
     if (!insertItem(item)) support::reportSystemError("::menu::menu");
     return TCL_OK;
+}
+
+}  // namespace
+
+void registerMenuCommands(Tcl_Interp* interp) {
+    Tcl_CreateObjCommand(interp, "::menu::createmenu", createMenuCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::menu::submenu", subMenuCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::menu::separator", separatorCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::menu::menu", menuItemCommand, nullptr, nullptr);
 }
 
 bool runMenuCommand(Tcl_Interp* interp, int commandId) {

@@ -47,8 +47,6 @@ int queryRect(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], RectQuery que
     return TCL_OK;
 }
 
-}  // namespace
-
 int setWindowTextCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (objc != 3) {
         Tcl_WrongNumArgs(interp, 1, objv, "hWnd text");
@@ -121,6 +119,17 @@ int queryTimerCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     // The 32-bit count with the same bits as a signed int: negative after 2^31 ms.
     Tcl_SetObjResult(interp, Tcl_NewIntObj(static_cast<int>(platform::tickCount())));
     return TCL_OK;
+}
+
+}  // namespace
+
+void registerWindowCommands(Tcl_Interp* interp) {
+    Tcl_CreateObjCommand(interp, "::screen::getclientrect", getClientRectCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::screen::destroywnd", destroyWindowCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::screen::getbounds", getBoundsCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::screen::setbounds", setBoundsCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::screen::setwindowtext", setWindowTextCommand, nullptr, nullptr);
+    Tcl_CreateObjCommand(interp, "::vesk::querytimer", queryTimerCommand, nullptr, nullptr);
 }
 
 }  // namespace commands

@@ -22,29 +22,6 @@ char** commandLineArguments = nullptr;
 constexpr const char* kResizeScript = "::screen::doresize [::screen::getclientrect $parentwindow]";
 constexpr std::size_t kModulePathSize = 260;
 
-void registerCommands(Tcl_Interp* interp) {
-    struct Entry {
-        const char* name;
-        Tcl_ObjCmdProc* procedure;
-    };
-    static constexpr Entry kCommands[] = {
-        {"::menu::createmenu", commands::createMenuCommand},
-        {"::menu::submenu", commands::subMenuCommand},
-        {"::menu::separator", commands::separatorCommand},
-        {"::menu::menu", commands::menuItemCommand},
-        {"::screen::getclientrect", commands::getClientRectCommand},
-        {"::screen::destroywnd", commands::destroyWindowCommand},
-        {"::screen::getbounds", commands::getBoundsCommand},
-        {"::screen::setbounds", commands::setBoundsCommand},
-        {"::screen::setwindowtext", commands::setWindowTextCommand},
-        {"::vesk::filedlg", commands::fileDialogCommand},
-        {"::vesk::querytimer", commands::queryTimerCommand},
-    };
-    for (const Entry& entry : kCommands) {
-        Tcl_CreateObjCommand(interp, entry.name, entry.procedure, nullptr, nullptr);
-    }
-}
-
 // The path of the running executable, or false when it has none that fits.
 bool executablePath(char (&path)[kModulePathSize]) {
     const std::size_t limit = kModulePathSize - 1;
@@ -149,7 +126,9 @@ bool startUp(int showCommand, int& exitCode) {
 
     support::openConsole();
     hostInterpreter = Tcl_CreateInterp();
-    registerCommands(hostInterpreter);
+    commands::registerMenuCommands(hostInterpreter);
+    commands::registerWindowCommands(hostInterpreter);
+    commands::registerFileDialogCommand(hostInterpreter);
     resizeScriptObject = Tcl_NewStringObj(kResizeScript, -1);
     Tcl_IncrRefCount(resizeScriptObject);
 
