@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "host/command_line.h"
 #include "host/host.h"
 #include "tests/host_fixture.h"
 
