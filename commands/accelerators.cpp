@@ -48,7 +48,7 @@ public:
 
 }  // namespace
 
-void resetAccelerators() {
+void startAcceleratorList() {
     ensureStorage();
     count = 0;
     // The old bar's table would map its shortcuts onto the new bar's command IDs.

@@ -8,8 +8,9 @@
 
 namespace commands {
 
-// Empties the list for a new bar.
-void resetAccelerators();
+// Starts the list for a new bar: empty, the old bar's table discarded.
+// resetAcceleratorState (commands.h) goes back to process start instead.
+void startAcceleratorList();
 // Appends the shortcut (bits 0-7 virtual key, 0x2000 Shift, 0x4000 Ctrl,
 // 0x8000 Alt) for commandId.
 void addAccelerator(std::int32_t shortcutCode, std::int32_t commandId);

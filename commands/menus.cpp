@@ -104,7 +104,7 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     const platform::MenuHandle menu = platform::createMenu();
     buildingMenu = menu;
     insertPosition = 0;
-    resetAccelerators();
+    startAcceleratorList();
     nextId = kFirstCommandId;
     ++idGeneration;
 
@@ -156,12 +156,12 @@ int subMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv
         return TCL_ERROR;
     }
 
-    const std::string caption = translate(Tcl_GetString(objv[1]));
+    const TclRef caption = translatedText(interp, Tcl_GetString(objv[1]));
     platform::MenuItem item;
     item.mask = platform::kMiimSubmenu | platform::kMiimType;
     item.type = platform::kMftString;
     item.subMenu = submenu;
-    item.text = caption.c_str();
+    item.text = Tcl_GetString(caption.get());
     if (!insertItem(item)) {
         support::reportSystemError("::menu::submenu");
         platform::destroyMenu(submenu);
@@ -209,11 +209,11 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     const unsigned generation = idGeneration;
 
     // Held until the insertion: the label may be the caption's own text.
-    const TclRef caption = TclRef::adopt(translateObj(objv[i]));
+    const TclRef caption = translatedText(interp, objv[i]);
     std::optional<TclRef> shift, ctrl, alt;
-    if (shortcutCode & 0x2000) shift.emplace(TclRef::adopt(translateToObj("Shift+")));
-    if (shortcutCode & 0x4000) ctrl.emplace(TclRef::adopt(translateToObj("Ctrl+")));
-    if (shortcutCode & 0x8000) alt.emplace(TclRef::adopt(translateToObj("Alt+")));
+    if (shortcutCode & 0x2000) shift.emplace(translatedText(interp, "Shift+"));
+    if (shortcutCode & 0x4000) ctrl.emplace(translatedText(interp, "Ctrl+"));
+    if (shortcutCode & 0x8000) alt.emplace(translatedText(interp, "Alt+"));
 
     if (generation != idGeneration) {
         // A translation built a new menu (only possible outside a body, for a

@@ -10,8 +10,6 @@ class TclRef {
 public:
     // Takes a new reference to obj.
     explicit TclRef(Tcl_Obj* obj) : obj_(obj) { Tcl_IncrRefCount(obj_); }
-    // Takes over a reference that the caller already owns.
-    static TclRef adopt(Tcl_Obj* obj) { return TclRef(obj, Adopt{}); }
 
     TclRef(TclRef&& other) noexcept : obj_(other.obj_) { other.obj_ = nullptr; }
     TclRef(const TclRef&) = delete;
@@ -24,8 +22,6 @@ public:
     Tcl_Obj* get() const { return obj_; }
 
 private:
-    struct Adopt {};
-    TclRef(Tcl_Obj* obj, Adopt) : obj_(obj) {}
     Tcl_Obj* obj_;
 };
 
