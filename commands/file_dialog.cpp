@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands/commands.h"
+#include "support/command_table.h"
 #include "support/main_window.h"
 
 namespace commands {
@@ -141,7 +142,7 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
 }  // namespace
 
 void registerFileDialogCommand(Tcl_Interp* interp) {
-    Tcl_CreateObjCommand(interp, "::vesk::filedlg", fileDialogCommand, nullptr, nullptr);
+    support::createCommands(interp, {{"::vesk::filedlg", fileDialogCommand}});
 }
 
 }  // namespace commands

@@ -8,6 +8,7 @@
 #include "commands/accelerators.h"
 #include "commands/commands.h"
 #include "commands/translation.h"
+#include "support/command_table.h"
 #include "support/console.h"
 #include "support/event_script.h"
 #include "support/main_window.h"
@@ -250,13 +251,6 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
 
 }  // namespace
 
-void registerMenuCommands(Tcl_Interp* interp) {
-    Tcl_CreateObjCommand(interp, "::menu::createmenu", createMenuCommand, nullptr, nullptr);
-    Tcl_CreateObjCommand(interp, "::menu::submenu", subMenuCommand, nullptr, nullptr);
-    Tcl_CreateObjCommand(interp, "::menu::separator", separatorCommand, nullptr, nullptr);
-    Tcl_CreateObjCommand(interp, "::menu::menu", menuItemCommand, nullptr, nullptr);
-}
-
 bool runMenuCommand(Tcl_Interp* interp, int commandId) {
     if (commandId < kFirstCommandId || commandId > kLastCommandId) return false;
     char name[16];
@@ -269,6 +263,13 @@ bool runMenuCommand(Tcl_Interp* interp, int commandId) {
     // arrives inside a script's call (a key translated during a modal loop).
     support::evaluateEventScript(interp, action);
     return true;
+}
+
+void registerMenuCommands(Tcl_Interp* interp) {
+    support::createCommands(interp, {{"::menu::createmenu", createMenuCommand},
+                                     {"::menu::submenu", subMenuCommand},
+                                     {"::menu::separator", separatorCommand},
+                                     {"::menu::menu", menuItemCommand}});
 }
 
 }  // namespace commands
