@@ -9,9 +9,7 @@ namespace {
 using support::TclRef;
 
 // True with the translation as the interpreter result, or false after the
-// failure is shown. failureCaption names the bridge that failed, as the
-// message box has always said: "error in translateObj" for an object,
-// "error in translate" for a C string.
+// failure is shown in a notice with failureCaption.
 bool translate(Tcl_Interp* interp, Tcl_Obj* text, const char* failureCaption) {
     const TclRef command(Tcl_NewStringObj("::locale::translate", 19));
     Tcl_Obj* words[] = {command.get(), text};

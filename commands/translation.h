@@ -10,7 +10,9 @@
 namespace commands {
 
 // The translation of text, or text itself when the translation failed: a
-// reference of the caller's own, safe across later evaluations.
+// reference of the caller's own, safe across later evaluations. The failure
+// notice's caption is "error in translateObj" for an object (item captions)
+// and "error in translate" for a C string (submenu captions, modifier words).
 support::TclRef translatedText(Tcl_Interp* interp, Tcl_Obj* text);
 support::TclRef translatedText(Tcl_Interp* interp, const char* text);
 
