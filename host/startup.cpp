@@ -15,6 +15,8 @@ namespace host {
 
 namespace {
 
+using support::TclRef;
+
 Tcl_Interp* hostInterpreter = nullptr;
 Tcl_Obj* resizeScriptObject = nullptr;
 char** commandLineArguments = nullptr;
@@ -75,7 +77,7 @@ bool createMainWindow(int showCommand) {
 // The script is UTF-8 on every platform, whatever the system's encoding
 // (on Windows the ANSI code page, which cannot hold most characters).
 void evaluateApplicationScript(const char* scriptPath) {
-    const support::TclRef path(Tcl_NewStringObj(scriptPath, -1));
+    const TclRef path(Tcl_NewStringObj(scriptPath, -1));
     if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) {
         support::reportInterpreterError(hostInterpreter);
     }
@@ -90,18 +92,18 @@ void handFilesToScript() {
         [](std::size_t size) -> void* { return Tcl_Alloc(static_cast<unsigned>(size)); });
     if (count <= 1) return;
 
-    const support::TclRef command(Tcl_NewStringObj("::vesk::filedialog", -1));
+    const TclRef command(Tcl_NewStringObj("::vesk::filedialog", -1));
     const auto callWith = [&](Tcl_Obj* mode, const char* file) {
         Tcl_Obj* name = Tcl_NewStringObj(file, -1);
-        const support::TclRef files(Tcl_NewListObj(1, &name));
+        const TclRef files(Tcl_NewListObj(1, &name));
         Tcl_Obj* words[] = {command.get(), mode, files.get()};
         Tcl_EvalObjv(hostInterpreter, 3, words, 0);
     };
     {
-        const support::TclRef open(Tcl_NewStringObj("open", -1));
+        const TclRef open(Tcl_NewStringObj("open", -1));
         callWith(open.get(), commandLineArguments[1]);
     }
-    const support::TclRef merge(Tcl_NewStringObj("merge", -1));
+    const TclRef merge(Tcl_NewStringObj("merge", -1));
     for (int i = 2; i < count; ++i) callWith(merge.get(), commandLineArguments[i]);
 }
 
