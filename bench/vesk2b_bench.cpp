@@ -16,6 +16,7 @@
 
 #include "host/host.h"
 #include "platform/headless/headless.h"
+#include "support/main_window.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ int main() {
         std::fprintf(stderr, "start-up failed\n");
         return 1;
     }
-    const platform::WindowHandle window = host::mainWindow();
+    const platform::WindowHandle window = support::mainWindow();
 
     // A bar of kItems command items, each with a Ctrl shortcut, written out
     // item by item as an application script would.

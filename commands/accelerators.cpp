@@ -32,9 +32,23 @@ void ensureStorage() {
     if (storage.empty()) storage.resize(kInitialCapacity);
 }
 
+// While one of these lives, a table that the list discards is kept until the
+// last one ends: the platform may still be reading it.
+class AcceleratorTableInUse {
+public:
+    AcceleratorTableInUse() { ++tableUsers; }
+    ~AcceleratorTableInUse() {
+        if (--tableUsers > 0) return;
+        for (platform::AcceleratorTableHandle table : retiredTables) platform::destroyAcceleratorTable(table);
+        retiredTables.clear();
+    }
+    AcceleratorTableInUse(const AcceleratorTableInUse&) = delete;
+    AcceleratorTableInUse& operator=(const AcceleratorTableInUse&) = delete;
+};
+
 }  // namespace
 
-void resetAccelerators() {
+void startAcceleratorList() {
     ensureStorage();
     count = 0;
     // The old bar's table would map its shortcuts onto the new bar's command IDs.
@@ -63,12 +77,10 @@ platform::AcceleratorTableHandle acceleratorTable() {
     return builtTable;
 }
 
-AcceleratorTableInUse::AcceleratorTableInUse() { ++tableUsers; }
-
-AcceleratorTableInUse::~AcceleratorTableInUse() {
-    if (--tableUsers > 0) return;
-    for (platform::AcceleratorTableHandle table : retiredTables) platform::destroyAcceleratorTable(table);
-    retiredTables.clear();
+void translateShortcut(platform::WindowHandle window, const platform::Message& keyMessage) {
+    // A matched shortcut runs its action in here, and the action may build a new bar.
+    const AcceleratorTableInUse inUse;
+    platform::translateAccelerator(window, acceleratorTable(), keyMessage);
 }
 
 int acceleratorCount() { return count; }

@@ -8,24 +8,15 @@
 
 namespace commands {
 
-// Empties the list for a new bar.
-void resetAccelerators();
+// Starts the list for a new bar: empty, the old bar's table discarded.
+// resetAcceleratorState (commands.h) goes back to process start instead.
+void startAcceleratorList();
 // Appends the shortcut (bits 0-7 virtual key, 0x2000 Shift, 0x4000 Ctrl,
 // 0x8000 Alt) for commandId.
 void addAccelerator(std::int32_t shortcutCode, std::int32_t commandId);
 // The platform table for the list, built when there is none; 0 when the
 // platform could not build one (an empty list, for one).
 platform::AcceleratorTableHandle acceleratorTable();
-
-// While one of these lives, a table that the list discards is kept until the
-// last one ends: the platform may still be reading it.
-class AcceleratorTableInUse {
-public:
-    AcceleratorTableInUse();
-    ~AcceleratorTableInUse();
-    AcceleratorTableInUse(const AcceleratorTableInUse&) = delete;
-    AcceleratorTableInUse& operator=(const AcceleratorTableInUse&) = delete;
-};
 
 // For tests: the list as it stands.
 int acceleratorCount();

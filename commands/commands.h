@@ -1,26 +1,29 @@
-// The Tcl commands that the host registers for the application scripts.
+// What the host calls of the commands: registering the Tcl commands of the
+// application scripts, family by family, and handing them window messages.
 #pragma once
 
 #include <tcl.h>
 
+#include "platform/platform.h"
+
 namespace commands {
 
-// Menus (menus.cpp).
-Tcl_ObjCmdProc createMenuCommand;
-Tcl_ObjCmdProc subMenuCommand;
-Tcl_ObjCmdProc separatorCommand;
-Tcl_ObjCmdProc menuItemCommand;
+// ::menu::createmenu, ::menu::submenu, ::menu::separator, ::menu::menu (menus.cpp).
+void registerMenuCommands(Tcl_Interp* interp);
+// ::screen::getclientrect, ::screen::destroywnd, ::screen::getbounds,
+// ::screen::setbounds, ::screen::setwindowtext, ::vesk::querytimer
+// (window_commands.cpp).
+void registerWindowCommands(Tcl_Interp* interp);
+// ::vesk::filedlg, the open and save dialogs (file_dialog.cpp).
+void registerFileDialogCommand(Tcl_Interp* interp);
 
-// Window geometry, title and clock (window_commands.cpp).
-Tcl_ObjCmdProc getClientRectCommand;
-Tcl_ObjCmdProc destroyWindowCommand;
-Tcl_ObjCmdProc getBoundsCommand;
-Tcl_ObjCmdProc setBoundsCommand;
-Tcl_ObjCmdProc setWindowTextCommand;
-Tcl_ObjCmdProc queryTimerCommand;
+// Runs the action that ::menu::menu stored for commandId; false when
+// commandId is not a menu command's, for the caller to hand on (menus.cpp).
+bool runMenuCommand(Tcl_Interp* interp, int commandId);
 
-// Open and save dialogs (file_dialog.cpp).
-Tcl_ObjCmdProc fileDialogCommand;
+// Offers a key-down message to the current bar's shortcuts; a match runs its
+// menu command before this returns (accelerators.cpp).
+void translateShortcut(platform::WindowHandle window, const platform::Message& keyMessage);
 
 // Back to the state at process start (menus.cpp, accelerators.cpp).
 void resetMenuState();

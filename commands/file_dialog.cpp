@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "commands/commands.h"
-#include "host/host.h"
+#include "support/command_table.h"
+#include "support/main_window.h"
 
 namespace commands {
 
@@ -62,12 +63,12 @@ std::uintptr_t centringHook(platform::WindowHandle hookWindow, std::uint32_t cod
     if (code != platform::kWmInitDialog) return 0;
     platform::Rect mainFrame;
     platform::Rect dialogFrame;
-    platform::getWindowRect(host::mainWindow(), mainFrame);
+    platform::getWindowRect(support::mainWindow(), mainFrame);
     platform::getWindowRect(platform::getParent(hookWindow), dialogFrame);
     Position at = centredPosition(mainFrame, dialogFrame);
     // As Windows places its own dialogs: whole inside the work area, or at
     // least its top-left corner (and so its title bar) when it is larger.
-    if (platform::Rect area; platform::workArea(host::mainWindow(), area)) {
+    if (platform::Rect area; platform::workArea(support::mainWindow(), area)) {
         const std::int64_t width = std::int64_t{dialogFrame.right} - dialogFrame.left;
         const std::int64_t height = std::int64_t{dialogFrame.bottom} - dialogFrame.top;
         at.x = static_cast<std::int32_t>(std::max<std::int64_t>(std::min<std::int64_t>(at.x, area.right - width), area.left));
@@ -77,6 +78,8 @@ std::uintptr_t centringHook(platform::WindowHandle hookWindow, std::uint32_t cod
                            platform::kSwpNoSize | platform::kSwpNoZOrder | platform::kSwpNoActivate);
     return 0;
 }
+
+namespace {
 
 int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     static const char* const kOptions[] = {"-noplaces", "-addtorecent", "-title", "-save", "-open", "--", nullptr};
@@ -114,7 +117,7 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     file[0] = '\0';
 
     platform::FileDialog dialog;
-    dialog.owner = host::mainWindow();
+    dialog.owner = support::mainWindow();
     dialog.filter = filter.bytes.get();
     dialog.filterIndex = filter.index;
     dialog.file = file.get();
@@ -134,6 +137,12 @@ int fileDialogCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     std::snprintf(code, sizeof code, "%lu", static_cast<unsigned long>(platform::commDlgExtendedError()));
     Tcl_AppendResult(interp, "error on GetOpenFileName/GetSaveFileName: ", code, nullptr);
     return TCL_ERROR;
+}
+
+}  // namespace
+
+void registerFileDialogCommand(Tcl_Interp* interp) {
+    support::createCommands(interp, {{"::vesk::filedlg", fileDialogCommand}});
 }
 
 }  // namespace commands

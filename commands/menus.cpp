@@ -8,17 +8,23 @@
 #include "commands/accelerators.h"
 #include "commands/commands.h"
 #include "commands/translation.h"
-#include "host/console.h"
-#include "host/host.h"
-#include "host/tcl_ref.h"
+#include "support/command_table.h"
+#include "support/console.h"
+#include "support/event_script.h"
+#include "support/main_window.h"
+#include "support/tcl_ref.h"
 
 namespace commands {
 
 namespace {
 
-using host::TclRef;
+using support::TclRef;
 
+// The IDs of menu commands; the window procedure hands on any other ID.
 constexpr int kFirstCommandId = 40000;
+constexpr int kLastCommandId = 49999;
+// The action of each command, indexed by its ID.
+constexpr const char* kActions = "::menu::actions";
 constexpr const char* kNotInCreateMenu = "not valid here - must be called from within createmenu";
 
 platform::MenuHandle buildingMenu = 0;
@@ -83,6 +89,8 @@ void resetMenuState() {
     bodiesRunning = 0;
 }
 
+namespace {
+
 int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (objc != 2) {
         Tcl_WrongNumArgs(interp, 1, objv, "code");
@@ -97,7 +105,7 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     const platform::MenuHandle menu = platform::createMenu();
     buildingMenu = menu;
     insertPosition = 0;
-    resetAccelerators();
+    startAcceleratorList();
     nextId = kFirstCommandId;
     ++idGeneration;
 
@@ -115,7 +123,7 @@ int createMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     // change the client area and so run the resize script, which may build
     // the next bar; that one must not take this one for a leftover.
     buildingMenu = 0;
-    const platform::WindowHandle window = host::mainWindow();
+    const platform::WindowHandle window = support::mainWindow();
     const platform::MenuHandle oldBar = platform::getMenu(window);
     if (platform::setMenu(window, menu)) {
         if (oldBar != 0) platform::destroyMenu(oldBar);
@@ -149,14 +157,14 @@ int subMenuCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv
         return TCL_ERROR;
     }
 
-    const std::string caption = translate(Tcl_GetString(objv[1]));
+    const TclRef caption = translatedText(interp, Tcl_GetString(objv[1]));
     platform::MenuItem item;
     item.mask = platform::kMiimSubmenu | platform::kMiimType;
     item.type = platform::kMftString;
     item.subMenu = submenu;
-    item.text = caption.c_str();
+    item.text = Tcl_GetString(caption.get());
     if (!insertItem(item)) {
-        host::reportSystemError("::menu::submenu");
+        support::reportSystemError("::menu::submenu");
         platform::destroyMenu(submenu);
     }
     return TCL_OK;
@@ -170,7 +178,7 @@ int separatorCommand(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     platform::MenuItem item;
     item.mask = platform::kMiimType;
     item.type = platform::kMftSeparator;
-    if (!insertItem(item)) host::reportSystemError("::menu::separator");
+    if (!insertItem(item)) support::reportSystemError("::menu::separator");
     return TCL_OK;
 }
 
@@ -202,11 +210,11 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
     const unsigned generation = idGeneration;
 
     // Held until the insertion: the label may be the caption's own text.
-    const TclRef caption = TclRef::adopt(translateObj(objv[i]));
+    const TclRef caption = translatedText(interp, objv[i]);
     std::optional<TclRef> shift, ctrl, alt;
-    if (shortcutCode & 0x2000) shift.emplace(TclRef::adopt(translateToObj("Shift+")));
-    if (shortcutCode & 0x4000) ctrl.emplace(TclRef::adopt(translateToObj("Ctrl+")));
-    if (shortcutCode & 0x8000) alt.emplace(TclRef::adopt(translateToObj("Alt+")));
+    if (shortcutCode & 0x2000) shift.emplace(translatedText(interp, "Shift+"));
+    if (shortcutCode & 0x4000) ctrl.emplace(translatedText(interp, "Ctrl+"));
+    if (shortcutCode & 0x8000) alt.emplace(translatedText(interp, "Alt+"));
 
     if (generation != idGeneration) {
         // A translation built a new menu (only possible outside a body, for a
@@ -230,15 +238,38 @@ int menuItemCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const obj
         text = label;
         addAccelerator(shortcutCode, commandId);
     }
-    Tcl_SetVar2Ex(interp, "::menu::actions", idText, objv[i + 1], TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, kActions, idText, objv[i + 1], TCL_GLOBAL_ONLY);
 
     platform::MenuItem item;
     item.mask = platform::kMiimId | platform::kMiimType;
     item.type = platform::kMftString;
     item.id = static_cast<std::uint32_t>(commandId);
     item.text = text;
-    if (!insertItem(item)) host::reportSystemError("::menu::menu");
+    if (!insertItem(item)) support::reportSystemError("::menu::menu");
     return TCL_OK;
+}
+
+}  // namespace
+
+bool runMenuCommand(Tcl_Interp* interp, int commandId) {
+    if (commandId < kFirstCommandId || commandId > kLastCommandId) return false;
+    char name[16];
+    std::snprintf(name, sizeof name, "%d", commandId);
+    Tcl_Obj* action = Tcl_GetVar2Ex(interp, kActions, name, TCL_GLOBAL_ONLY);
+    if (action == nullptr) return true;  // removed by the script: nothing to run
+    // The action may rebuild the menus and so overwrite its own element.
+    const TclRef hold(action);
+    // At global level, as from the message loop, even when the command
+    // arrives inside a script's call (a key translated during a modal loop).
+    support::evaluateEventScript(interp, action);
+    return true;
+}
+
+void registerMenuCommands(Tcl_Interp* interp) {
+    support::createCommands(interp, {{"::menu::createmenu", createMenuCommand},
+                                     {"::menu::submenu", subMenuCommand},
+                                     {"::menu::separator", separatorCommand},
+                                     {"::menu::menu", menuItemCommand}});
 }
 
 }  // namespace commands

@@ -1,66 +1,37 @@
 #include "commands/translation.h"
 
-#include "host/host.h"
-#include "host/tcl_ref.h"
 #include "platform/platform.h"
 
 namespace commands {
 
 namespace {
 
-using host::TclRef;
+using support::TclRef;
 
-bool callTranslate(Tcl_Obj* text) {
+// True with the translation as the interpreter result, or false after the
+// failure is shown in a notice with failureCaption.
+bool translate(Tcl_Interp* interp, Tcl_Obj* text, const char* failureCaption) {
     const TclRef command(Tcl_NewStringObj("::locale::translate", 19));
     Tcl_Obj* words[] = {command.get(), text};
-    return Tcl_EvalObjv(host::interpreter(), 2, words, 0) == TCL_OK;
-}
-
-void showFailure(const char* caption) {
-    const char* trail = Tcl_GetVar(host::interpreter(), "errorInfo", TCL_GLOBAL_ONLY);
-    platform::messageBox(trail != nullptr ? trail : "", caption, platform::kMbOk);
+    if (Tcl_EvalObjv(interp, 2, words, 0) == TCL_OK) return true;
+    const char* trail = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
+    platform::messageBox(trail != nullptr ? trail : "", failureCaption, platform::kMbOk);
+    return false;
 }
 
 }  // namespace
 
-std::string translate(const char* text) {
-    bool translated;
-    {
-        const TclRef word(Tcl_NewStringObj(text, -1));
-        translated = callTranslate(word.get());
-    }
-    if (translated) return Tcl_GetString(Tcl_GetObjResult(host::interpreter()));
-    showFailure("error in translate");
-    return text;
+TclRef translatedText(Tcl_Interp* interp, Tcl_Obj* text) {
+    if (translate(interp, text, "error in translateObj")) return TclRef(Tcl_GetObjResult(interp));
+    return TclRef(text);
 }
 
-Tcl_Obj* translateToObj(const char* text) {
-    bool translated;
-    {
-        const TclRef word(Tcl_NewStringObj(text, -1));
-        translated = callTranslate(word.get());
+TclRef translatedText(Tcl_Interp* interp, const char* text) {
+    if (translate(interp, TclRef(Tcl_NewStringObj(text, -1)).get(), "error in translate")) {
+        return TclRef(Tcl_GetObjResult(interp));
     }
-    Tcl_Obj* result;
-    if (translated) {
-        result = Tcl_GetObjResult(host::interpreter());
-    } else {
-        showFailure("error in translate");
-        result = Tcl_NewStringObj(text, -1);
-    }
-    Tcl_IncrRefCount(result);
-    return result;
-}
-
-Tcl_Obj* translateObj(Tcl_Obj* text) {
-    Tcl_Obj* result;
-    if (callTranslate(text)) {
-        result = Tcl_GetObjResult(host::interpreter());
-    } else {
-        showFailure("error in translateObj");
-        result = text;
-    }
-    Tcl_IncrRefCount(result);
-    return result;
+    // A new object: the failed call's error information may still hold the word.
+    return TclRef(Tcl_NewStringObj(text, -1));
 }
 
 }  // namespace commands

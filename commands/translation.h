@@ -3,18 +3,17 @@
 // box and falls back to the untranslated text.
 #pragma once
 
-#include <string>
-
 #include <tcl.h>
+
+#include "support/tcl_ref.h"
 
 namespace commands {
 
-// The translation as a copy of its own, safe across later evaluations.
-std::string translate(const char* text);
-// A new object reference that the caller releases.
-Tcl_Obj* translateToObj(const char* text);
-// A new reference (to the translation or to text itself) that the caller
-// releases. The caller must hold a reference to text throughout.
-Tcl_Obj* translateObj(Tcl_Obj* text);
+// The translation of text, or text itself when the translation failed: a
+// reference of the caller's own, safe across later evaluations. The failure
+// notice's caption is "error in translateObj" for an object (item captions)
+// and "error in translate" for a C string (submenu captions, modifier words).
+support::TclRef translatedText(Tcl_Interp* interp, Tcl_Obj* text);
+support::TclRef translatedText(Tcl_Interp* interp, const char* text);
 
 }  // namespace commands

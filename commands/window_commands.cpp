@@ -2,6 +2,7 @@
 // ::screen::getbounds, ::screen::setbounds and ::vesk::querytimer.
 #include "commands/commands.h"
 #include "platform/platform.h"
+#include "support/command_table.h"
 
 namespace commands {
 
@@ -19,6 +20,17 @@ bool readWindowHandle(Tcl_Interp* interp, Tcl_Obj* word, platform::WindowHandle&
     return true;
 }
 
+// Checks the word count (usage names the words after the command) and reads
+// the window handle from the first.
+bool readWindowArguments(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], int words, const char* usage,
+                         platform::WindowHandle& window) {
+    if (objc != words) {
+        Tcl_WrongNumArgs(interp, 1, objv, usage);
+        return false;
+    }
+    return readWindowHandle(interp, objv[1], window);
+}
+
 Tcl_Obj* boundsList(const platform::Rect& rect) {
     // Differences in 64 bits so that extreme rectangles wrap instead of overflowing.
     const auto extent = [](std::int32_t from, std::int32_t to) {
@@ -32,12 +44,8 @@ Tcl_Obj* boundsList(const platform::Rect& rect) {
 using RectQuery = bool (*)(platform::WindowHandle, platform::Rect&);
 
 int queryRect(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], RectQuery query, const char* failure) {
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hWnd");
-        return TCL_ERROR;
-    }
     platform::WindowHandle window;
-    if (!readWindowHandle(interp, objv[1], window)) return TCL_ERROR;
+    if (!readWindowArguments(interp, objc, objv, 2, "hWnd", window)) return TCL_ERROR;
     platform::Rect rect;
     if (!query(window, rect)) {
         Tcl_SetErrorCode(interp, failure, nullptr);
@@ -47,15 +55,9 @@ int queryRect(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], RectQuery que
     return TCL_OK;
 }
 
-}  // namespace
-
 int setWindowTextCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    if (objc != 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hWnd text");
-        return TCL_ERROR;
-    }
     platform::WindowHandle window;
-    if (!readWindowHandle(interp, objv[1], window)) return TCL_ERROR;
+    if (!readWindowArguments(interp, objc, objv, 3, "hWnd text", window)) return TCL_ERROR;
     platform::setWindowText(window, Tcl_GetString(objv[2]));
     return TCL_OK;
 }
@@ -82,12 +84,8 @@ int getBoundsCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const ob
 }
 
 int setBoundsCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    if (objc != 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hWnd boundsRect");
-        return TCL_ERROR;
-    }
     platform::WindowHandle window;
-    if (!readWindowHandle(interp, objv[1], window)) return TCL_ERROR;
+    if (!readWindowArguments(interp, objc, objv, 3, "hWnd boundsRect", window)) return TCL_ERROR;
     int count = 0;
     Tcl_Obj** elements = nullptr;
     if (Tcl_ListObjGetElements(interp, objv[2], &count, &elements) != TCL_OK) {
@@ -121,6 +119,17 @@ int queryTimerCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const o
     // The 32-bit count with the same bits as a signed int: negative after 2^31 ms.
     Tcl_SetObjResult(interp, Tcl_NewIntObj(static_cast<int>(platform::tickCount())));
     return TCL_OK;
+}
+
+}  // namespace
+
+void registerWindowCommands(Tcl_Interp* interp) {
+    support::createCommands(interp, {{"::screen::getclientrect", getClientRectCommand},
+                                     {"::screen::destroywnd", destroyWindowCommand},
+                                     {"::screen::getbounds", getBoundsCommand},
+                                     {"::screen::setbounds", setBoundsCommand},
+                                     {"::screen::setwindowtext", setWindowTextCommand},
+                                     {"::vesk::querytimer", queryTimerCommand}});
 }
 
 }  // namespace commands

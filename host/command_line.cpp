@@ -1,8 +1,7 @@
 #include "host/command_line.h"
 
 #include <cstring>
-
-#include "host/host.h"
+#include <string_view>
 
 namespace host {
 

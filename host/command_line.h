@@ -1,5 +1,5 @@
 // Splitting one command-line text into an argument vector, with the quoting
-// rules Windows programs traditionally apply.
+// rules Windows programs traditionally apply, and joining one back.
 #pragma once
 
 #include <cstddef>
@@ -16,5 +16,9 @@ char** splitCommandLine(const char* commandLine, int& count, Allocate allocate);
 
 // Size in bytes of the block splitCommandLine allocates for commandLine.
 std::size_t commandLineBlockSize(const char* commandLine);
+
+// The inverse: one command-line text that splitCommandLine turns back into
+// argv. For platforms that receive their arguments already split.
+std::string joinCommandLine(int argc, const char* const* argv);
 
 }  // namespace host

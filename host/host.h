@@ -1,8 +1,6 @@
 // The host's entry points for a platform's main function and for tests.
 #pragma once
 
-#include <string>
-
 #include "platform/platform.h"
 
 struct Tcl_Interp;
@@ -23,12 +21,7 @@ int shutDown(int exitCode);
 
 // Process-wide state owned by start-up.
 Tcl_Interp* interpreter();
-platform::WindowHandle mainWindow();
 Tcl_Obj* resizeScript();
-
-// One command-line text that splitCommandLine turns back into argv. For
-// platforms that receive their arguments already split.
-std::string joinCommandLine(int argc, const char* const* argv);
 
 }  // namespace host
 

@@ -5,46 +5,24 @@
 
 #include "commands/commands.h"
 #include "host/command_line.h"
-#include "host/console.h"
 #include "host/host.h"
-#include "host/tcl_ref.h"
 #include "host/window_procedure.h"
+#include "support/console.h"
+#include "support/main_window.h"
+#include "support/tcl_ref.h"
 
 namespace host {
 
 namespace {
 
+using support::TclRef;
+
 Tcl_Interp* hostInterpreter = nullptr;
-// An int, because Tcl links it to parentwindow as TCL_LINK_INT.
-int mainWindowHandle = 0;
 Tcl_Obj* resizeScriptObject = nullptr;
 char** commandLineArguments = nullptr;
 
 constexpr const char* kResizeScript = "::screen::doresize [::screen::getclientrect $parentwindow]";
 constexpr std::size_t kModulePathSize = 260;
-
-void registerCommands(Tcl_Interp* interp) {
-    struct Entry {
-        const char* name;
-        Tcl_ObjCmdProc* procedure;
-    };
-    static constexpr Entry kCommands[] = {
-        {"::menu::createmenu", commands::createMenuCommand},
-        {"::menu::submenu", commands::subMenuCommand},
-        {"::menu::separator", commands::separatorCommand},
-        {"::menu::menu", commands::menuItemCommand},
-        {"::screen::getclientrect", commands::getClientRectCommand},
-        {"::screen::destroywnd", commands::destroyWindowCommand},
-        {"::screen::getbounds", commands::getBoundsCommand},
-        {"::screen::setbounds", commands::setBoundsCommand},
-        {"::screen::setwindowtext", commands::setWindowTextCommand},
-        {"::vesk::filedlg", commands::fileDialogCommand},
-        {"::vesk::querytimer", commands::queryTimerCommand},
-    };
-    for (const Entry& entry : kCommands) {
-        Tcl_CreateObjCommand(interp, entry.name, entry.procedure, nullptr, nullptr);
-    }
-}
 
 // The path of the running executable, or false when it has none that fits.
 bool executablePath(char (&path)[kModulePathSize]) {
@@ -86,13 +64,13 @@ bool createMainWindow(int showCommand) {
     creation.style = platform::kWsOverlappedWindowClipChildren;
     creation.x = platform::kCwUseDefault;
     creation.width = platform::kCwUseDefault;
-    mainWindowHandle = platform::createWindow(creation);
-    if (mainWindowHandle == 0) return false;
+    const platform::WindowHandle window = platform::createWindow(creation);
+    support::setMainWindow(window);
+    if (window == 0) return false;
 
-    Tcl_LinkVar(hostInterpreter, "parentwindow", reinterpret_cast<char*>(&mainWindowHandle),
-                TCL_LINK_INT | TCL_LINK_READ_ONLY);
-    platform::showWindow(mainWindowHandle, showCommand);
-    platform::updateWindow(mainWindowHandle);
+    support::linkMainWindow(hostInterpreter, "parentwindow");
+    platform::showWindow(window, showCommand);
+    platform::updateWindow(window);
     return true;
 }
 
@@ -100,7 +78,9 @@ bool createMainWindow(int showCommand) {
 // (on Windows the ANSI code page, which cannot hold most characters).
 void evaluateApplicationScript(const char* scriptPath) {
     const TclRef path(Tcl_NewStringObj(scriptPath, -1));
-    if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) reportInterpreterError(hostInterpreter);
+    if (Tcl_FSEvalFileEx(hostInterpreter, path.get(), "utf-8") != TCL_OK) {
+        support::reportInterpreterError(hostInterpreter);
+    }
 }
 
 // Each name travels as a one-element list of objects, never as script text,
@@ -130,7 +110,6 @@ void handFilesToScript() {
 }  // namespace
 
 Tcl_Interp* interpreter() { return hostInterpreter; }
-platform::WindowHandle mainWindow() { return mainWindowHandle; }
 Tcl_Obj* resizeScript() { return resizeScriptObject; }
 
 bool startUp(int showCommand, int& exitCode) {
@@ -147,9 +126,11 @@ bool startUp(int showCommand, int& exitCode) {
     const char* parts[] = {folder, "default/vesk.tcl"};
     Tcl_JoinPath(2, parts, &scriptPath);
 
-    openConsole();
+    support::openConsole();
     hostInterpreter = Tcl_CreateInterp();
-    registerCommands(hostInterpreter);
+    commands::registerMenuCommands(hostInterpreter);
+    commands::registerWindowCommands(hostInterpreter);
+    commands::registerFileDialogCommand(hostInterpreter);
     resizeScriptObject = Tcl_NewStringObj(kResizeScript, -1);
     Tcl_IncrRefCount(resizeScriptObject);
 
@@ -213,7 +194,7 @@ void resetProcessState() {
     hostInterpreter = nullptr;
     if (commandLineArguments != nullptr) Tcl_Free(reinterpret_cast<char*>(commandLineArguments));
     commandLineArguments = nullptr;
-    mainWindowHandle = 0;
+    support::setMainWindow(0);
     resetWindowProcedure();
     commands::resetMenuState();
     commands::resetAcceleratorState();

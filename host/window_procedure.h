@@ -1,12 +1,10 @@
-// The main window's message procedure: the host's only event handler.
+// The main window's message procedure: the host's only event handler. It
+// routes each message to what handles it.
 #pragma once
 
 #include "platform/platform.h"
 
 namespace host {
-
-inline constexpr int kFirstCommandId = 40000;
-inline constexpr int kLastCommandId = 49999;
 
 platform::LResult windowProcedure(platform::WindowHandle window, std::uint32_t code, platform::WParam wParam,
                                   platform::LParam lParam);

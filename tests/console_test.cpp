@@ -1,7 +1,7 @@
 // The two console reports, byte for byte.
 #include <string>
 
-#include "host/console.h"
+#include "support/console.h"
 #include "tests/host_fixture.h"
 
 namespace {
@@ -18,7 +18,7 @@ protected:
 
 TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
     ASSERT_EQ(eval("proc failing {} {error x}\nfailing").code, TCL_ERROR);
-    host::reportInterpreterError(host::interpreter());
+    support::reportInterpreterError(host::interpreter());
     EXPECT_EQ(headless::consoleOutput(),
               "x\n"
               "x\n"
@@ -32,7 +32,7 @@ TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
     headless::clearConsoleOutput();
     Tcl_ResetResult(host::interpreter());
     Tcl_UnsetVar(host::interpreter(), "errorInfo", TCL_GLOBAL_ONLY);
-    host::reportInterpreterError(host::interpreter());
+    support::reportInterpreterError(host::interpreter());
     EXPECT_EQ(headless::consoleOutput(), "\n");
     // The report reads the interpreter and changes nothing in it.
     EXPECT_EQ(global("errorInfo"), std::nullopt);
@@ -40,7 +40,7 @@ TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
 
 TEST_F(ConsoleReport, SystemErrorFormatsTheSystemTextAndContext) {
     headless::setLastError(1400);
-    host::reportSystemError("::menu::menu");
+    support::reportSystemError("::menu::menu");
     EXPECT_EQ(headless::consoleOutput(), "Invalid window handle.\r\n in ::menu::menu\n\n");
     EXPECT_EQ(callsNamed("FormatMessageA"), std::vector<std::string>{"FormatMessageA(0x1300, 1400, 0x400)"});
 
@@ -49,9 +49,9 @@ TEST_F(ConsoleReport, SystemErrorFormatsTheSystemTextAndContext) {
     headless::clearConsoleOutput();
     headless::setLastError(4242);
     headless::setErrorText(4242, std::nullopt);
-    host::reportSystemError("::menu::separator");
+    support::reportSystemError("::menu::separator");
     headless::setLastError(87);
-    host::reportSystemError("::menu::submenu");
+    support::reportSystemError("::menu::submenu");
     EXPECT_EQ(headless::consoleOutput(),
               "unknown system error 4242\n in ::menu::separator\n\n"
               "The parameter is incorrect.\r\n in ::menu::submenu\n\n");
@@ -63,14 +63,14 @@ TEST_F(ConsoleReport, SystemErrorIsCutAt1023Bytes) {
     const std::string fitting(1023 - context.size() - 6, 'm');
     headless::setErrorText(5, fitting);
     headless::setLastError(5);
-    host::reportSystemError(context.c_str());
+    support::reportSystemError(context.c_str());
     EXPECT_EQ(headless::consoleOutput(), fitting + " in " + context + "\n\n");
 
     // One more byte of text and the last line feed is lost.
     headless::clearConsoleOutput();
     const std::string longer = fitting + "m";
     headless::setErrorText(5, longer);
-    host::reportSystemError(context.c_str());
+    support::reportSystemError(context.c_str());
     EXPECT_EQ(headless::consoleOutput(), longer + " in " + context + "\n");
 
     // A long context is cut too, to the first 1023 bytes of the whole line.
@@ -78,7 +78,7 @@ TEST_F(ConsoleReport, SystemErrorIsCutAt1023Bytes) {
     const std::string text = "Access is denied.\r\n";
     const std::string longContext(3000, 'c');
     headless::setErrorText(5, text);
-    host::reportSystemError(longContext.c_str());
+    support::reportSystemError(longContext.c_str());
     const std::string whole = text + " in " + longContext + "\n\n";
     EXPECT_EQ(headless::consoleOutput(), whole.substr(0, 1023));
 }
@@ -88,9 +88,9 @@ TEST(ConsoleClosed, ReportsAreLostWithoutHarm) {
     Tcl_FindExecutable(nullptr);
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Eval(interp, "error lost");
-    host::reportInterpreterError(interp);
+    support::reportInterpreterError(interp);
     headless::setLastError(1400);
-    host::reportSystemError("::menu::menu");
+    support::reportSystemError("::menu::menu");
     EXPECT_EQ(headless::consoleOutput(), "");
     Tcl_DeleteInterp(interp);
 }

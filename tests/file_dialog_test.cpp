@@ -95,7 +95,7 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
         const auto& d = lastDialog();
         EXPECT_EQ(d.save, c.save);
         EXPECT_EQ(d.structSize, 76u);
-        EXPECT_EQ(d.owner, host::mainWindow());
+        EXPECT_EQ(d.owner, support::mainWindow());
         EXPECT_EQ(std::to_string(d.owner), global("parentwindow"));
         EXPECT_EQ(d.flags, c.save ? 0x881A26u : 0x881A24u);  // the save dialog asks before replacing
         EXPECT_EQ(d.maxFile, 32768u);
@@ -177,7 +177,7 @@ TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
         {{100, 100, 900, 700}, {0, 0, 2000, 1300}, {0, 0, 2000, 1300}},
     };
     EXPECT_EQ(commands::centredPosition({-300, -200, 0, 0}, {0, 0, 100, 50}).x, -200);
-    const platform::WindowHandle window = host::mainWindow();
+    const platform::WindowHandle window = support::mainWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.main.left << "," << c.main.right << " / " << c.dialog.right - c.dialog.left);
         ASSERT_TRUE(platform::setWindowPos(window, 0, c.main.left, c.main.top, c.main.right - c.main.left,
@@ -209,13 +209,13 @@ TEST_F(FileDialog, CommandsWhileTheDialogIsUp) {
               TCL_OK);
     headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
     answer.whileOpen = [] {
-        headless::sendMessage({host::mainWindow(), platform::kWmCommand, 40000, 0});
+        headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0});
     };
     headless::queueDialogAnswer(answer);
     const auto e = eval("::vesk::filedlg -title Open {All|*.*}");
     EXPECT_EQ(e.code, TCL_OK);
     EXPECT_EQ(e.result, "{C:\\a.txt}");
-    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(host::runMessageLoop(), 0);
 }

@@ -17,6 +17,7 @@
 #include "host/host.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "support/main_window.h"
 
 namespace host_test {
 
@@ -90,7 +91,7 @@ protected:
     void startHostOrFail(int showCommand = platform::kSwShowDefault) {
         ASSERT_TRUE(startHost(showCommand));
         ASSERT_NE(host::interpreter(), nullptr);
-        ASSERT_NE(host::mainWindow(), 0);
+        ASSERT_NE(support::mainWindow(), 0);
     }
 
 public:

@@ -15,7 +15,7 @@ namespace menu_test {
 class MenuFixture : public host_test::HostFixture {
 protected:
     static platform::MenuHandle bar() {
-        const auto state = headless::window(host::mainWindow());
+        const auto state = headless::window(support::mainWindow());
         return state ? state->menu : 0;
     }
 
@@ -32,7 +32,7 @@ protected:
 
     // WM_COMMAND as a menu sends it (high word 0).
     static platform::LResult command(unsigned id, unsigned highWord = 0) {
-        return headless::sendMessage({host::mainWindow(), platform::kWmCommand, (platform::WParam{highWord} << 16) | id, 0});
+        return headless::sendMessage({support::mainWindow(), platform::kWmCommand, (platform::WParam{highWord} << 16) | id, 0});
     }
 
     // A key pressed with the given modifiers, handled as the loop would hand it over.
@@ -40,7 +40,7 @@ protected:
         headless::setModifiers(shift, ctrl, alt);
         const std::uint32_t code = alt ? platform::kWmSysKeyDown : platform::kWmKeyDown;
         const platform::LResult result = headless::sendMessage(
-            {host::mainWindow(), code, virtualKey, static_cast<platform::LParam>((virtualKey << 16) | 1)});
+            {support::mainWindow(), code, virtualKey, static_cast<platform::LParam>((virtualKey << 16) | 1)});
         headless::setModifiers(false, false, false);
         return result;
     }

@@ -336,7 +336,7 @@ TEST_F(Menus, WindowDestroyedByTheBodyGetsNoBarAndNothingLeaks) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu A a}").code, TCL_OK);
     const auto built = eval("::menu::createmenu {::menu::menu B b; ::screen::destroywnd $parentwindow; ::menu::menu C c}");
     EXPECT_EQ(built.code, TCL_OK);
-    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(commands::menuUnderConstruction(), 0);
     EXPECT_EQ(headless::invalidMenuHandleUses(), 0);

@@ -58,9 +58,9 @@ protected:
         switch (generator_->below(4)) {
         case 0: command(generator_->commandId()); break;
         case 1: key(generator_->virtualKey(), generator_->chance(30), generator_->chance(60), generator_->chance(30)); break;
-        case 2: headless::resizeWindow(host::mainWindow(), 300 + generator_->below(400), 200 + generator_->below(300)); break;
+        case 2: headless::resizeWindow(support::mainWindow(), 300 + generator_->below(400), 200 + generator_->below(300)); break;
         default:
-            if (generator_->chance(20)) platform::destroyWindow(host::mainWindow());
+            if (generator_->chance(20)) platform::destroyWindow(support::mainWindow());
             break;
         }
         --nesting_;
@@ -101,7 +101,7 @@ protected:
             break;
         case Step::Kind::Resize:
             log_ << "resize\n";
-            headless::resizeWindow(host::mainWindow(), next.width, next.height);
+            headless::resizeWindow(support::mainWindow(), next.width, next.height);
             break;
         case Step::Kind::DialogAnswers: queueDialogAnswers(); break;
         }
@@ -113,7 +113,7 @@ protected:
         ASSERT_EQ(headless::invalidAcceleratorTableUses(), 0);
         ASSERT_LE(headless::liveAcceleratorTableCount(), 1);
         const platform::MenuHandle windowBar = bar();
-        if (headless::window(host::mainWindow())) {
+        if (headless::window(support::mainWindow())) {
             ASSERT_TRUE(windowBar == 0 || headless::menuExists(windowBar));
         }
         ASSERT_EQ(strayMenus(windowBar), 0);
@@ -124,7 +124,7 @@ protected:
             ASSERT_EQ(eval("set ::t::mode identity; set ::t::resizeAction {}; "
                            "::menu::createmenu {::menu::menu -ishortcut 16449 Probe {}}").code,
                       TCL_OK);
-            if (headless::window(host::mainWindow())) {
+            if (headless::window(support::mainWindow())) {
                 ASSERT_EQ(labels(bar()).size(), 1u);
             }
             ASSERT_EQ(commands::menuUnderConstruction(), 0);
@@ -152,7 +152,7 @@ TEST_P(Torture, RandomSequences) {
         for (int steps = 3 + generator.below(8); steps > 0; --steps) step();
         checkInvariants(sequence);
         if (HasFatalFailure()) return;
-        if (!headless::window(host::mainWindow())) {
+        if (!headless::window(support::mainWindow())) {
             // The window is gone: its loop would end with 0 now.
             ASSERT_EQ(host::runMessageLoop(), 0);
             ++destroyed;

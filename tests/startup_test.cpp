@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "host/command_line.h"
 #include "host/host.h"
 #include "tests/host_fixture.h"
 
@@ -9,7 +10,7 @@ namespace {
 
 using host_test::HostFixture;
 
-std::string handleText() { return std::to_string(host::mainWindow()); }
+std::string handleText() { return std::to_string(support::mainWindow()); }
 
 // The elements of a Tcl list.
 std::vector<std::string> splitList(const std::string& text) {
@@ -69,7 +70,7 @@ TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
 
     // What the script measured was the shown window's default frame.
     EXPECT_EQ(global("::test::boundsAtStart"), "26 26 656 519");
-    const auto window = headless::window(host::mainWindow());
+    const auto window = headless::window(support::mainWindow());
     ASSERT_TRUE(window.has_value());
     EXPECT_TRUE(window->visible);
     EXPECT_EQ(window->className, "VESK2APP");
@@ -120,7 +121,7 @@ TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(global("::test::after"), std::nullopt);
     // The files are still handed over and the window is up.
     EXPECT_EQ(fileCalls(), (std::vector<std::pair<std::string, std::string>>{{"open", "one.txt"}}));
-    EXPECT_TRUE(headless::window(host::mainWindow())->visible);
+    EXPECT_TRUE(headless::window(support::mainWindow())->visible);
 }
 
 TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
@@ -205,7 +206,7 @@ TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_EQ(headless::countCalls("ShowWindow"), 0);
-    EXPECT_EQ(host::mainWindow(), 0);
+    EXPECT_EQ(support::mainWindow(), 0);
     // The script never ran.
     ASSERT_NE(host::interpreter(), nullptr);
     EXPECT_EQ(global("::test::ran"), std::nullopt);
@@ -308,7 +309,7 @@ TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
         Tcl_AsyncMark(handler);  // marked while waiting for a message
     });
     headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
-    headless::postMessage({host::mainWindow(), platform::kWmCommand, 2, 0});
+    headless::postMessage({support::mainWindow(), platform::kWmCommand, 2, 0});
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::runMessageLoop(), 0);
     Tcl_AsyncDelete(handler);
@@ -323,7 +324,7 @@ TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
 TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
     writeScriptWith(kSaveTrace);
     startHostOrFail();
-    headless::postMessage({host::mainWindow(), platform::kWmCommand, 2, 0});
+    headless::postMessage({support::mainWindow(), platform::kWmCommand, 2, 0});
     // The queue runs dry without closeWhenIdle: the next retrieval fails.
     const int code = host::runMessageLoop();
     EXPECT_EQ(code, 1);
@@ -378,7 +379,7 @@ set ::menu::actions(40003) {::screen::setbounds $parentwindow {1 2 3}}
 set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
 )tcl");
     startHostOrFail();
-    const platform::WindowHandle h = host::mainWindow();
+    const platform::WindowHandle h = support::mainWindow();
     headless::postCallback([h] { headless::resizeWindow(h, 700, 500); });
     headless::postCallback([h] { headless::resizeWindow(h, 800, 600); });
     for (platform::WParam id = 40000; id <= 40004; ++id) headless::postMessage({h, platform::kWmCommand, id, 0});

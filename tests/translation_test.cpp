@@ -78,26 +78,23 @@ TEST_F(Translation, AFailureAffectsOnlyItsOwnWord) {
 
 TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
     startWith(R"tcl(proc ::locale::translate {text} { if {$text eq "bad"} { error oops }; return [string toupper $text] })tcl");
-    EXPECT_EQ(commands::translate("good"), "GOOD");
-    EXPECT_EQ(commands::translate("bad"), "bad");
+    Tcl_Interp* interp = host::interpreter();
+    EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "good").get()), "GOOD");
+    EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "bad").get()), "bad");
     Tcl_Obj* word = Tcl_NewStringObj("bad", -1);
     Tcl_IncrRefCount(word);
-    Tcl_Obj* same = commands::translateObj(word);
-    EXPECT_EQ(same, word);
-    Tcl_DecrRefCount(same);
-    Tcl_Obj* fresh = commands::translateToObj("bad");
-    EXPECT_STREQ(Tcl_GetString(fresh), "bad");
-    EXPECT_EQ(fresh->refCount, 1);
-    Tcl_DecrRefCount(fresh);
+    EXPECT_EQ(commands::translatedText(interp, word).get(), word);
     Tcl_DecrRefCount(word);
+    const support::TclRef fresh = commands::translatedText(interp, "bad");
+    EXPECT_STREQ(Tcl_GetString(fresh.get()), "bad");
+    EXPECT_EQ(fresh.get()->refCount, 1);
     Tcl_Obj* fine = Tcl_NewStringObj("fine", -1);
     Tcl_IncrRefCount(fine);
-    Tcl_Obj* translated = commands::translateObj(fine);
-    EXPECT_STREQ(Tcl_GetString(translated), "FINE");
+    const support::TclRef translated = commands::translatedText(interp, fine);
+    EXPECT_STREQ(Tcl_GetString(translated.get()), "FINE");
     // Still ours after the interpreter result moves on.
-    Tcl_ResetResult(host::interpreter());
-    EXPECT_EQ(translated->refCount, 1);
-    Tcl_DecrRefCount(translated);
+    Tcl_ResetResult(interp);
+    EXPECT_EQ(translated.get()->refCount, 1);
     Tcl_DecrRefCount(fine);
     EXPECT_EQ(captions(), (std::vector<std::string>{"error in translate", "error in translateObj", "error in translate"}));
 }
@@ -188,7 +185,7 @@ TEST_F(Translation, ATranslationThatDestroysTheWindow) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Keep k}").code, TCL_OK);
     EXPECT_EQ(eval("::menu::createmenu {::menu::menu A a; ::menu::menu -ishortcut 16463 Boom b; ::menu::menu C c}").code,
               TCL_OK);
-    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
     EXPECT_EQ(host::runMessageLoop(), 0);

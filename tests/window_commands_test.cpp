@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         HostFixture::SetUp();
         startHostOrFail();
-        h_ = std::to_string(host::mainWindow());
+        h_ = std::to_string(support::mainWindow());
         headless::clearCalls();
     }
     // script with every "$h" replaced by the main window handle.
@@ -28,7 +28,7 @@ protected:
         return script;
     }
     Evaluation run(const std::string& script) { return eval(with(script, h_)); }
-    platform::Rect frame() const { return headless::window(host::mainWindow())->frame; }
+    platform::Rect frame() const { return headless::window(support::mainWindow())->frame; }
 
     std::string h_;
 };
@@ -63,12 +63,12 @@ TEST_F(WindowCommands, SetWindowTextPassesTheBytesUnchanged) {
     const Evaluation e = run("::screen::setwindowtext $h {" + std::string("Gr\xC3\xB6\xC3\x9F") + "e {x} [y] $z}");
     EXPECT_EQ(e.code, TCL_OK);
     EXPECT_EQ(e.result, "");
-    EXPECT_EQ(headless::window(host::mainWindow())->title, title);
+    EXPECT_EQ(headless::window(support::mainWindow())->title, title);
     // A handle that names no window: nothing happens, and no error.
     const Evaluation unknown = run("::screen::setwindowtext 99999 lost");
     EXPECT_EQ(unknown.code, TCL_OK);
     EXPECT_EQ(unknown.result, "");
-    EXPECT_EQ(headless::window(host::mainWindow())->title, title);
+    EXPECT_EQ(headless::window(support::mainWindow())->title, title);
 }
 
 TEST_F(WindowCommands, QueryTimerHandsOverTheTickCountAsASignedInt) {
@@ -140,12 +140,12 @@ TEST_F(ResizeScript, MenuActionsRunAtGlobalLevelWhenTheCommandArrivesInsideACall
 proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } })tcl");
     startHostOrFail();
     headless::DialogAnswer answer = headless::cancelDialog();
-    answer.whileOpen = [] { headless::sendMessage({host::mainWindow(), platform::kWmCommand, 40000, 0}); };
+    answer.whileOpen = [] { headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0}); };
     headless::queueDialogAnswer(std::move(answer));
     headless::clearConsoleOutput();
     eval("::test::ask");
     EXPECT_EQ(headless::consoleOutput(), "");
-    EXPECT_EQ(globalList("::test::levels"), (std::vector<std::string>{"0", std::to_string(host::mainWindow())}));
+    EXPECT_EQ(globalList("::test::levels"), (std::vector<std::string>{"0", std::to_string(support::mainWindow())}));
 }
 
 TEST_F(ResizeScript, TheSameObjectIsEvaluatedAndKeepsItsCompiledForm) {
@@ -157,14 +157,14 @@ TEST_F(ResizeScript, TheSameObjectIsEvaluatedAndKeepsItsCompiledForm) {
     EXPECT_TRUE(globalList("::test::resizes").empty());
     EXPECT_EQ(script->typePtr, nullptr);
 
-    headless::resizeWindow(host::mainWindow(), 800, 600);
+    headless::resizeWindow(support::mainWindow(), 800, 600);
     EXPECT_EQ(host::resizeScript(), script);
     ASSERT_NE(script->typePtr, nullptr);
     EXPECT_STREQ(script->typePtr->name, "bytecode");
     void* compiled = script->internalRep.twoPtrValue.ptr1;
 
-    headless::resizeWindow(host::mainWindow(), 900, 700);
-    headless::resizeWindow(host::mainWindow(), 300, 200);
+    headless::resizeWindow(support::mainWindow(), 900, 700);
+    headless::resizeWindow(support::mainWindow(), 300, 200);
     EXPECT_EQ(host::resizeScript(), script);
     EXPECT_STREQ(script->typePtr->name, "bytecode");
     EXPECT_EQ(script->internalRep.twoPtrValue.ptr1, compiled);

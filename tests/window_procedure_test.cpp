@@ -20,7 +20,7 @@ TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     // Start-up's window creation brought the first size message.
     ASSERT_EQ(callsNamed("CreateWindowExA(").size(), 1u);
     EXPECT_TRUE(globalList("::test::resizes").empty());
-    const platform::WindowHandle window = host::mainWindow();
+    const platform::WindowHandle window = support::mainWindow();
     headless::resizeWindow(window, 400, 300);
     // Minimised (wParam 1) counts like any other.
     EXPECT_EQ(headless::sendMessage({window, platform::kWmSize, 1, 0}), 1);
@@ -43,15 +43,15 @@ TEST_F(WindowProcedure, CommandRangeIs40000To49999) {
     EXPECT_EQ(command(39999), 0);
     EXPECT_EQ(command(50000), 0);
     EXPECT_EQ(callsNamed("DefWindowProcA("),
-              (std::vector<std::string>{"DefWindowProcA(" + std::to_string(host::mainWindow()) + ", 0x111, 39999, 0)",
-                                        "DefWindowProcA(" + std::to_string(host::mainWindow()) + ", 0x111, 50000, 0)"}));
+              (std::vector<std::string>{"DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x111, 39999, 0)",
+                                        "DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x111, 50000, 0)"}));
     EXPECT_FALSE(global("::ran").has_value());
     headless::clearCalls();
     EXPECT_EQ(command(40000), 0);
     EXPECT_EQ(command(49999), 0);
     // Only the low word names the command: 0x19C40 is 40000 with a high word of 1.
     EXPECT_EQ(command(40000, 0xFFFF), 0);
-    EXPECT_EQ(headless::sendMessage({host::mainWindow(), platform::kWmCommand, 0x19C40, 12345}), 0);
+    EXPECT_EQ(headless::sendMessage({support::mainWindow(), platform::kWmCommand, 0x19C40, 12345}), 0);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"40000", "49999", "40000", "40000"}));
     EXPECT_EQ(headless::countCalls("DefWindowProcA"), 0);
 }
@@ -73,7 +73,7 @@ TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
     key(0x4F, false, true, false);
     const int translate = findCall("TranslateAcceleratorA(");
     ASSERT_GE(translate, 0);
-    EXPECT_EQ(findCall("DefWindowProcA(" + std::to_string(host::mainWindow()) + ", 0x100, 79, "), translate + 1);
+    EXPECT_EQ(findCall("DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x100, 79, "), translate + 1);
 }
 
 TEST_F(WindowProcedure, AFailingActionIsReportedAndTheNextCommandRuns) {
@@ -137,7 +137,7 @@ TEST_F(WindowProcedure, ActionsThatRemoveOrReplaceThemselvesWhileRunning) {
 
 TEST_F(WindowProcedure, DestroyPostsQuitZero) {
     headless::clearCalls();
-    EXPECT_EQ(headless::sendMessage({host::mainWindow(), platform::kWmDestroy, 0, 0}), 0);
+    EXPECT_EQ(headless::sendMessage({support::mainWindow(), platform::kWmDestroy, 0, 0}), 0);
     EXPECT_EQ(callsNamed("PostQuitMessage("), std::vector<std::string>{"PostQuitMessage(0)"});
     EXPECT_EQ(host::runMessageLoop(), 0);
 }
@@ -148,11 +148,11 @@ TEST_F(WindowProcedure, AShortcutThatDestroysTheWindowEndsTheLoopWithZero) {
                    "}}")
                   .code,
               TCL_OK);
-    headless::postKey(host::mainWindow(), 0x41, false, true, false);
-    headless::postKey(host::mainWindow(), 0x73, false, false, true);
+    headless::postKey(support::mainWindow(), 0x41, false, true, false);
+    headless::postKey(support::mainWindow(), 0x73, false, false, true);
     EXPECT_EQ(host::runMessageLoop(), 0);
     EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"exit"});
-    EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
+    EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 1);  // kept for the life of the process
     EXPECT_EQ(headless::invalidAcceleratorTableUses(), 0);

@@ -1,6 +1,7 @@
 // Entry of the Linux desktop program.
 #include <gtk/gtk.h>
 
+#include "host/command_line.h"
 #include "host/host.h"
 #include "platform/gtk/gtk_internal.h"
 

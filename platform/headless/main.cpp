@@ -3,6 +3,7 @@
 // closed as soon as nothing is left to do.
 #include <cstdio>
 
+#include "host/command_line.h"
 #include "host/host.h"
 #include "platform/headless/headless.h"
 

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(fuzz::evalWords({"::menu::createmenu",
                                 "set i 0; foreach c $::fuzzcodes {::menu::menu -ishortcut $c C[incr i] {}}"}) == TCL_OK);
 
-    const auto items = headless::menuItems(headless::window(host::mainWindow())->menu);
+    const auto items = headless::menuItems(headless::window(support::mainWindow())->menu);
     FUZZ_CHECK(items.size() == codes.size());
     std::vector<platform::Accelerator> expected;
     std::map<int, std::string> keyNames;  // one name per key (its low seven bits)

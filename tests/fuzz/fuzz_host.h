@@ -13,6 +13,7 @@
 
 #include "host/host.h"
 #include "platform/headless/headless.h"
+#include "support/main_window.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace fuzz {
@@ -62,7 +63,7 @@ inline void startHost(std::string_view script) {
     headless::setRecording(false);
     int exitCode = 0;
     FUZZ_CHECK(host::startUp(platform::kSwShowDefault, exitCode));
-    FUZZ_CHECK(host::mainWindow() != 0);
+    FUZZ_CHECK(support::mainWindow() != 0);
 }
 
 // A Tcl list of the words, each a fresh object of exactly those bytes.

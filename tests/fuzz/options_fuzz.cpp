@@ -116,7 +116,7 @@ void menuItem(std::vector<std::string> words) {
         return;
     }
     FUZZ_CHECK(code == TCL_OK);
-    const auto items = headless::menuItems(headless::window(host::mainWindow())->menu);
+    const auto items = headless::menuItems(headless::window(support::mainWindow())->menu);
     FUZZ_CHECK(items.size() == 1 && items[0].id == 40000);
     FUZZ_CHECK(fuzz::evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
     FUZZ_CHECK(Tcl_GetString(Tcl_GetObjResult(interp)) == std::string_view(words[i + 1].c_str()));
@@ -143,7 +143,7 @@ void menuItem(std::vector<std::string> words) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A new host now and then keeps the platform's records from growing.
     static int runs = 0;
-    if (runs++ % 512 == 0 || !headless::window(host::mainWindow())) fuzz::startHost(fuzz::kQuietScript);
+    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) fuzz::startHost(fuzz::kQuietScript);
     fuzz::Input input(data, size);
     const bool dialog = input.flag();
     std::vector<std::string> words{dialog ? "::vesk::filedlg" : "::menu::menu"};

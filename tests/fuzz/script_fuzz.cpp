@@ -53,7 +53,7 @@ class Decoder {
 public:
     explicit Decoder(fuzz::Input& input) : in_(input) {}
 
-    std::string window() { return in_.flag() ? std::to_string(host::mainWindow()) : in_.word(); }
+    std::string window() { return in_.flag() ? std::to_string(support::mainWindow()) : in_.word(); }
 
     // One command as script text; every word quoted as a list element.
     static std::string command(const std::vector<std::string>& words) {
@@ -110,7 +110,7 @@ private:
 
 void key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
     headless::setModifiers(shift, ctrl, alt);
-    headless::sendMessage({host::mainWindow(), alt ? platform::kWmSysKeyDown : platform::kWmKeyDown, virtualKey,
+    headless::sendMessage({support::mainWindow(), alt ? platform::kWmSysKeyDown : platform::kWmKeyDown, virtualKey,
                            static_cast<platform::LParam>((virtualKey << 16) | 1)});
     headless::setModifiers(false, false, false);
 }
@@ -124,17 +124,17 @@ int userEventsLeft = 0;
 // item, press a key or resize the window.
 void userEvent(fuzz::Input& input) {
     static int nesting = 0;
-    if (nesting > 2 || userEventsLeft <= 0 || !headless::window(host::mainWindow())) return;
+    if (nesting > 2 || userEventsLeft <= 0 || !headless::window(support::mainWindow())) return;
     --userEventsLeft;
     ++nesting;
     switch (input.byte() % 4) {
     case 0: {
         static constexpr unsigned kIds[] = {40000, 40001, 40002, 40003, 40005, 40010, 39999, 49999, 50000, 0};
-        headless::sendMessage({host::mainWindow(), platform::kWmCommand, kIds[input.below(std::size(kIds))], 0});
+        headless::sendMessage({support::mainWindow(), platform::kWmCommand, kIds[input.below(std::size(kIds))], 0});
         break;
     }
     case 1: key(input.flag() ? 0x41 + input.below(4) : input.byte(), input.flag(), input.flag(), input.flag()); break;
-    case 2: headless::resizeWindow(host::mainWindow(), 100 + input.byte(), 100 + input.byte()); break;
+    case 2: headless::resizeWindow(support::mainWindow(), 100 + input.byte(), 100 + input.byte()); break;
     default: break;
     }
     --nesting;
@@ -167,7 +167,7 @@ void checkInvariants() {
     FUZZ_CHECK(headless::invalidMenuHandleUses() == 0);
     FUZZ_CHECK(headless::invalidAcceleratorTableUses() == 0);
     FUZZ_CHECK(headless::liveAcceleratorTableCount() <= 1);
-    const auto state = headless::window(host::mainWindow());
+    const auto state = headless::window(support::mainWindow());
     const platform::MenuHandle bar = state ? state->menu : 0;
     FUZZ_CHECK(bar == 0 || headless::menuExists(bar));
     FUZZ_CHECK(menu_test::strayMenus(bar) == 0);
@@ -178,7 +178,7 @@ void checkInvariants() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int ranOnHost = 0;
-    const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(host::mainWindow());
+    const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(support::mainWindow());
     if (newHost) {
         fuzz::startHost(std::string(fuzz::kQuietScript) + std::string(kScript));
         ranOnHost = 0;
@@ -219,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         default: fuzz::evalWords({"eval", decode.statement(0)}); break;
         }
         checkInvariants();
-        if (!headless::window(host::mainWindow())) {
+        if (!headless::window(support::mainWindow())) {
             // The window is gone: its loop ends with 0, and the process with it.
             FUZZ_CHECK(host::runMessageLoop() == 0);
             break;

@@ -6,7 +6,7 @@
 
 struct Tcl_Interp;
 
-namespace host {
+namespace support {
 
 // Opens the console and makes it standard output and standard error.
 void openConsole();
@@ -20,4 +20,4 @@ void reportInterpreterError(Tcl_Interp* interp);
 // last error, then " in <context>" and a blank line; at most 1023 bytes.
 void reportSystemError(const char* context);
 
-}  // namespace host
+}  // namespace support

@@ -3,15 +3,13 @@
 
 #include <tcl.h>
 
-namespace host {
+namespace support {
 
 // Holds one reference to a Tcl object and drops it at scope exit.
 class TclRef {
 public:
     // Takes a new reference to obj.
     explicit TclRef(Tcl_Obj* obj) : obj_(obj) { Tcl_IncrRefCount(obj_); }
-    // Takes over a reference that the caller already owns.
-    static TclRef adopt(Tcl_Obj* obj) { return TclRef(obj, Adopt{}); }
 
     TclRef(TclRef&& other) noexcept : obj_(other.obj_) { other.obj_ = nullptr; }
     TclRef(const TclRef&) = delete;
@@ -24,9 +22,7 @@ public:
     Tcl_Obj* get() const { return obj_; }
 
 private:
-    struct Adopt {};
-    TclRef(Tcl_Obj* obj, Adopt) : obj_(obj) {}
     Tcl_Obj* obj_;
 };
 
-}  // namespace host
+}  // namespace support

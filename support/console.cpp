@@ -1,4 +1,4 @@
-#include "host/console.h"
+#include "support/console.h"
 
 #include <tcl.h>
 
@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 
-namespace host {
+namespace support {
 
 namespace {
 platform::ConsoleHandle consoleHandle = 0;
@@ -43,4 +43,4 @@ void reportSystemError(const char* context) {
     if (length > 0) writeConsole(line, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof line - 1));
 }
 
-}  // namespace host
+}  // namespace support
