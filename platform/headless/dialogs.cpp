@@ -19,7 +19,7 @@ namespace {
 
 bool runDialog(bool save, FileDialog& dialog) {
     auto& s = headless::dialogsState();
-    headless::record(save ? "GetSaveFileNameA" : "GetOpenFileNameA", dialog.structSize, dialog.owner,
+    headless::record(save ? "GetSaveFileNameW" : "GetOpenFileNameW", dialog.structSize, dialog.owner,
                      dialog.filterIndex, dialog.maxFile, dialog.title != nullptr ? dialog.title : "(null)",
                      headless::hex(dialog.flags));
     headless::DialogRecord entry{};

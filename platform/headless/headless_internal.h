@@ -25,7 +25,8 @@ bool recording();
 void appendCall(std::string line);
 std::string hex(std::uint64_t value);
 
-// Adds "name(value, value, ...)" to the trace while recording is on.
+// Adds "name(value, value, ...)" to the trace, named as the Windows program
+// calls the function, while recording is on.
 template <typename... Values>
 void record(const char* name, const Values&... values) {
     if (!recording()) return;

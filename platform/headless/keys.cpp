@@ -46,12 +46,12 @@ namespace platform {
 using headless::record;
 
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-    record("MapVirtualKeyA", headless::hex(code), mapType);
+    record("MapVirtualKeyW", headless::hex(code), mapType);
     return mapType == kMapVkToScanCode && headless::keyName(code) != nullptr ? code : 0;
 }
 
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
-    record("GetKeyNameTextA", headless::hex(static_cast<std::uint32_t>(keyParam)), size);
+    record("GetKeyNameTextW", headless::hex(static_cast<std::uint32_t>(keyParam)), size);
     if (size <= 0) return 0;
     const std::uint32_t scanCode = (static_cast<std::uint32_t>(keyParam) >> 16) & 0xFF;
     const char* name = scanCode != 0 ? headless::keyName(scanCode) : nullptr;
@@ -60,7 +60,7 @@ int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
 }
 
 AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count) {
-    record("CreateAcceleratorTableA", count);
+    record("CreateAcceleratorTableW", count);
     auto& s = headless::keysState();
     if (s.failTableCreation) {
         common::setLastError(kErrorInvalidParameter);
@@ -81,7 +81,7 @@ bool destroyAcceleratorTable(AcceleratorTableHandle table) {
 }
 
 int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage) {
-    record("TranslateAcceleratorA", window, table, headless::hex(keyMessage.code), keyMessage.wParam);
+    record("TranslateAcceleratorW", window, table, headless::hex(keyMessage.code), keyMessage.wParam);
     auto& s = headless::keysState();
     if (table == 0) return 0;  // no table: not a stale handle
     const std::vector<Accelerator>* entries = common::findAcceleratorTable(s.tables, table);

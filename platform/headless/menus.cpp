@@ -80,7 +80,7 @@ bool setMenu(WindowHandle window, MenuHandle menu) {
 }
 
 bool insertMenuItem(MenuHandle menu, std::uint32_t position, bool byPosition, const MenuItem& item) {
-    record("InsertMenuItemA", menu, position, byPosition ? 1 : 0, item.size, headless::hex(item.mask),
+    record("InsertMenuItemW", menu, position, byPosition ? 1 : 0, item.size, headless::hex(item.mask),
            headless::hex(item.type), item.id, item.subMenu, item.text != nullptr ? item.text : "(null)");
     auto& s = headless::menusState();
     if (s.menuInsertionFailures > 0) {

@@ -16,12 +16,12 @@ namespace platform {
 using headless::record;
 
 LResult defWindowProc(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam) {
-    record("DefWindowProcA", window, headless::hex(code), wParam, lParam);
+    record("DefWindowProcW", window, headless::hex(code), wParam, lParam);
     return 0;
 }
 
 int getMessage(Message& message) {
-    record("GetMessageA", 0, 0, 0);
+    record("GetMessageW", 0, 0, 0);
     auto& s = headless::queueState();
     for (;;) {
         if (s.getMessageFailures > 0) {
@@ -70,7 +70,7 @@ int getMessage(Message& message) {
 void translateMessage(const Message& message) { record("TranslateMessage", headless::hex(message.code)); }
 
 LResult dispatchMessage(const Message& message) {
-    record("DispatchMessageA", message.window, headless::hex(message.code));
+    record("DispatchMessageW", message.window, headless::hex(message.code));
     return headless::deliver(message);
 }
 

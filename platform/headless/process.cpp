@@ -15,7 +15,7 @@ ProcessState& processState() {
 namespace {
 
 // The values the Windows program passes, as the trace shows them.
-constexpr std::uint32_t kGenericWrite = 0x40000000;
+constexpr std::uint32_t kGenericReadWrite = 0xC0000000;
 constexpr std::uint32_t kOpenAlways = 4;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr std::int32_t kStdOutputHandle = -11;
@@ -32,7 +32,7 @@ using headless::processState;
 using headless::record;
 
 std::size_t moduleFileName(char* buffer, std::size_t limit) {
-    record("GetModuleFileNameA", limit);
+    record("GetModuleFileNameW", limit);
     auto& s = processState();
     if (!s.moduleFileName) {
         s.moduleFileName = common::executablePath();
@@ -45,13 +45,13 @@ std::size_t moduleFileName(char* buffer, std::size_t limit) {
 char pathSeparator() { return processState().pathSeparator; }
 
 const char* commandLine() {
-    record("GetCommandLineA");
+    record("GetCommandLineW");
     return processState().commandLine.c_str();
 }
 
 ConsoleHandle openConsole() {
     record("AllocConsole");
-    record("CreateFileA", "CONOUT$", headless::hex(headless::kGenericWrite), 0, 0, headless::kOpenAlways,
+    record("CreateFileW", "CONOUT$", headless::hex(headless::kGenericReadWrite), 0, 0, headless::kOpenAlways,
            headless::hex(headless::kFileAttributeNormal), 0);
     record("SetStdHandle", headless::kStdOutputHandle, headless::kConsole);
     record("SetStdHandle", headless::kStdErrorHandle, headless::kConsole);
@@ -67,7 +67,7 @@ void writeConsole(ConsoleHandle console, const char* bytes, std::size_t count) {
 }
 
 bool errorText(std::uint32_t code, char* text, std::size_t size) {
-    record("FormatMessageA", headless::hex(headless::kFormatMessageFlags), code, headless::hex(headless::kLanguageNeutral));
+    record("FormatMessageW", headless::hex(headless::kFormatMessageFlags), code, headless::hex(headless::kLanguageNeutral));
     const auto& texts = processState().errorTexts;
     if (const auto set = texts.find(code); set != texts.end()) {
         return set->second.has_value() && common::copyText(*set->second, text, size);
@@ -83,7 +83,7 @@ std::uint32_t tickCount() {
 }
 
 void messageBox(const char* text, const char* caption, std::uint32_t style) {
-    record("MessageBoxA", 0, text, caption, headless::hex(style));
+    record("MessageBoxW", 0, text, caption, headless::hex(style));
     const headless::MessageBoxRecord shown{text, caption, style};
     processState().messageBoxes.push_back(shown);
     // Copied: the action may replace itself.

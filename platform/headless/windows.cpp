@@ -63,13 +63,13 @@ using headless::find;
 using headless::record;
 
 void registerWindowClass(const WindowClass& windowClass) {
-    record("RegisterClassExA", headless::hex(windowClass.style), windowClass.cursor, windowClass.background,
+    record("RegisterClassExW", headless::hex(windowClass.style), windowClass.cursor, windowClass.background,
            windowClass.className);
     headless::windowsState().classes[windowClass.className] = windowClass.procedure;
 }
 
 WindowHandle createWindow(const WindowCreation& creation) {
-    record("CreateWindowExA", creation.exStyle, creation.className, creation.caption, headless::hex(creation.style),
+    record("CreateWindowExW", creation.exStyle, creation.className, creation.caption, headless::hex(creation.style),
            headless::hex(static_cast<std::uint32_t>(creation.x)), creation.y,
            headless::hex(static_cast<std::uint32_t>(creation.width)), creation.height);
     auto& s = headless::windowsState();
@@ -139,7 +139,7 @@ bool getWindowRect(WindowHandle window, Rect& rect) {
 }
 
 bool workArea(WindowHandle window, Rect& area) {
-    record("GetMonitorInfoA", window);
+    record("GetMonitorInfoW", window);
     area = headless::kWorkArea;
     return true;
 }
@@ -174,7 +174,7 @@ bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x,
 }
 
 bool setWindowText(WindowHandle window, const char* text) {
-    record("SetWindowTextA", window, text);
+    record("SetWindowTextW", window, text);
     headless::Window* w = headless::existingWindow(window);
     if (w == nullptr) return false;
     w->title = text;
