@@ -32,6 +32,10 @@ constexpr LParam keyParam(std::uint32_t scan, bool alt, bool repeated) {
     return param;
 }
 
+// The scan code in a key message's lParam, bit 8 for the extended keys:
+// what keyParam put there.
+constexpr std::uint32_t scanCodeOf(LParam param) { return (static_cast<std::uint32_t>(param) >> 16) & 0x1FF; }
+
 // Windows takes window coordinates of 16 bits and sizes from 0 to 32767.
 constexpr std::int32_t limitCoordinate(std::int32_t value) { return std::clamp(value, -32768, 32767); }
 constexpr std::int32_t limitExtent(std::int32_t value) { return std::clamp(value, 0, 32767); }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/common/keys.h"
+#include "platform/common/windows.h"
 #include "platform/gtk/gtk_internal.h"
 
 namespace platform {
@@ -275,7 +276,7 @@ std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
 
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
     if (size <= 0) return 0;
-    std::uint32_t scan = (static_cast<std::uint32_t>(keyParam) >> 16) & 0x1FF;
+    std::uint32_t scan = common::scanCodeOf(keyParam);
     const std::string fromLayout = layoutName(scan);
     const char* name = fromLayout.empty() ? nameOfScan(scan) : fromLayout.c_str();
     if (name == nullptr) {

@@ -5,6 +5,7 @@
 
 #include "platform/common/keys.h"
 #include "platform/common/process.h"
+#include "platform/common/windows.h"
 #include "platform/headless/headless_internal.h"
 
 namespace headless {
@@ -53,7 +54,7 @@ std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
     record("GetKeyNameTextW", headless::hex(static_cast<std::uint32_t>(keyParam)), size);
     if (size <= 0) return 0;
-    const std::uint32_t scanCode = (static_cast<std::uint32_t>(keyParam) >> 16) & 0xFF;
+    const std::uint32_t scanCode = common::scanCodeOf(keyParam);
     const char* name = scanCode != 0 ? headless::keyName(scanCode) : nullptr;
     common::copyText(name != nullptr ? name : "", buffer, static_cast<std::size_t>(size));
     return static_cast<int>(std::strlen(buffer));
