@@ -21,8 +21,8 @@ std::string validUtf8(const char* bytes);
 // windows.cpp
 GtkWidget* toplevel(WindowHandle window);                // null when unknown
 // The main window's GtkWindow and the GtkLayout of its client area, for
-// native code in the process; null for any other number, leaving the last
-// error alone.
+// native code in the process (and the window for Alt+F4 in messages.cpp);
+// null for any other number, leaving the last error alone.
 GtkWidget* nativeWindow(WindowHandle window);
 GtkWidget* nativeClientArea(WindowHandle window);
 GtkBox* menuSlot(WindowHandle window);                   // the box the bar goes into
