@@ -29,9 +29,37 @@ inline constexpr std::uint32_t kWmSysKeyDown = 0x0104;
 inline constexpr std::uint32_t kWmInitDialog = 0x0110;
 inline constexpr std::uint32_t kWmCommand = 0x0111;
 
+// The wParam of kWmSize: what became of the window.
+inline constexpr WParam kSizeRestored = 0;
+inline constexpr WParam kSizeMinimized = 1;
+inline constexpr WParam kSizeMaximized = 2;
+
+// Virtual-key codes the platforms act on themselves.
+inline constexpr std::uint32_t kVkMenu = 0x12;      // Alt
+inline constexpr std::uint32_t kVkNumpad0 = 0x60;   // to kVkNumpad0 + 9
+inline constexpr std::uint32_t kVkF1 = 0x70;        // to kVkF1 + 23 (F24)
+inline constexpr std::uint32_t kVkF4 = 0x73;
+inline constexpr std::uint32_t kVkF10 = 0x79;
+
+// mapVirtualKey's mapping types.
+inline constexpr std::uint32_t kMapVkToScanCode = 0;
+inline constexpr std::uint32_t kMapScanCodeToVk = 1;
+inline constexpr std::uint32_t kMapVkToChar = 2;
+
+// Error codes, as lastError reports them.
+inline constexpr std::uint32_t kErrorSuccess = 0;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
+inline constexpr std::uint32_t kErrorInvalidMenuHandle = 1401;
+inline constexpr std::uint32_t kErrorInvalidAcceleratorHandle = 1403;
+inline constexpr std::uint32_t kErrorCannotFindWindowClass = 1407;
+
 // Message box styles.
 inline constexpr std::uint32_t kMbOk = 0x00;
 inline constexpr std::uint32_t kMbIconError = 0x10;
+inline constexpr std::uint32_t kMbIconMask = 0xF0;
 
 // Window class and window creation values.
 inline constexpr std::uint32_t kCsHRedraw = 0x0001;
@@ -40,6 +68,13 @@ inline constexpr std::int32_t kColorMenu = 4;
 inline constexpr std::uint32_t kIdcArrow = 32512;
 inline constexpr std::uint32_t kWsOverlappedWindowClipChildren = 0x02CF0000;
 inline constexpr std::int32_t kCwUseDefault = static_cast<std::int32_t>(0x80000000u);
+
+// Show commands (showWindow).
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowMinimized = 2;
+inline constexpr int kSwShowMaximized = 3;
+inline constexpr int kSwMinimize = 6;
+inline constexpr int kSwShowMinNoActive = 7;
 inline constexpr int kSwShowDefault = 10;
 
 // Menu item records.
@@ -59,6 +94,7 @@ inline constexpr std::uint8_t kFAlt = 0x10;
 
 // SetWindowPos flags.
 inline constexpr std::uint32_t kSwpNoSize = 0x0001;
+inline constexpr std::uint32_t kSwpNoMove = 0x0002;
 inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;
 inline constexpr std::uint32_t kSwpNoActivate = 0x0010;
 inline constexpr std::uint32_t kSwpNoCopyBits = 0x0100;
@@ -74,6 +110,7 @@ inline constexpr std::uint32_t kOfnPathMustExist = 0x00000800;
 inline constexpr std::uint32_t kOfnFileMustExist = 0x00001000;
 inline constexpr std::uint32_t kOfnExplorer = 0x00080000;
 inline constexpr std::uint32_t kOfnEnableSizing = 0x00800000;
+inline constexpr std::uint32_t kCdErrStructSize = 0x0001;
 inline constexpr std::uint32_t kFnErrBufferTooSmall = 0x3003;
 
 struct Rect {
@@ -141,7 +178,12 @@ struct FileDialog {
     DialogHook hook = nullptr;
 };
 
-// Process and console.
+// Whether a call runs the window procedure before it returns is said at each
+// call, as Win32 behaves; a platform may do less (headless and gtk do where a
+// note says so), never more. The host must expect its procedure to run again,
+// and the script with it, inside every call that may run it.
+
+// Process and console. None of these runs the window procedure.
 // Full path of the running executable, written NUL-terminated into buffer
 // (at most limit characters); returns its length, 0 on failure.
 std::size_t moduleFileName(char* buffer, std::size_t limit);
@@ -159,50 +201,85 @@ bool errorText(std::uint32_t code, char* text, std::size_t size);
 std::uint32_t tickCount();
 
 // Notices.
+// Shows the notice until it is dismissed. Runs the window procedure for what
+// comes meanwhile (it runs a modal loop; headless runs none).
 void messageBox(const char* text, const char* caption, std::uint32_t style);
 
 // Windows and messages.
+// Does not run the window procedure.
 void registerWindowClass(const WindowClass& windowClass);
+// Runs the window procedure: the new window gets its size message before
+// the call returns.
 WindowHandle createWindow(const WindowCreation& creation);
+// May run the window procedure (Win32 sends size and activation messages;
+// headless and gtk tell what follows later, through the loop).
 void showWindow(WindowHandle window, int showCommand);
+// May run the window procedure (Win32 sends it the paint message; headless
+// and gtk do not).
 void updateWindow(WindowHandle window);
+// Runs the window procedure: the destroy message arrives before it returns.
 bool destroyWindow(WindowHandle window);
+// These three do not run the window procedure.
 bool getClientRect(WindowHandle window, Rect& rect);
 bool getWindowRect(WindowHandle window, Rect& rect);
 // The work area (the screen less task bars and panels) of the monitor that
 // shows the window, or of the main monitor; screen coordinates.
 bool workArea(WindowHandle window, Rect& area);
+// Runs the window procedure: a change of the client size is told in a size
+// message before it returns.
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, std::int32_t x, std::int32_t y,
                   std::int32_t width, std::int32_t height, std::uint32_t flags);
+// May run the window procedure (Win32 sends it the text; headless and gtk do not).
 bool setWindowText(WindowHandle window, const char* text);
+// Does not run the window procedure.
 WindowHandle getParent(WindowHandle window);
+// May run the window procedure: on Win32, Alt+F4 closes the window at once,
+// destroy message included (gtk closes it later, through the loop).
 LResult defWindowProc(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam);
-// 1 for a message, 0 for the quit message, -1 on failure.
+// 1 for a message, 0 for the quit message, -1 on failure. May run the window
+// procedure: Win32 delivers messages sent to the window meanwhile; headless
+// runs queued callbacks and closes the window when idle; gtk does not.
 int getMessage(Message& message);
+// Does not run the window procedure.
 void translateMessage(const Message& message);
+// Runs the window procedure with the message (on gtk, with what one turn of
+// its main loop brings).
 LResult dispatchMessage(const Message& message);
+// Does not run the window procedure.
 void postQuitMessage(int exitCode);
 
 // Menus.
+// These three do not run the window procedure.
 MenuHandle createMenu();
 bool destroyMenu(MenuHandle menu);
 MenuHandle getMenu(WindowHandle window);
+// Runs the window procedure: when the bar changes the client size, the size
+// message arrives before it returns.
 bool setMenu(WindowHandle window, MenuHandle menu);
+// Does not run the window procedure.
 bool insertMenuItem(MenuHandle menu, std::uint32_t position, bool byPosition, const MenuItem& item);
+
+// Keys. None of these runs the window procedure.
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType);
 // Display name of the key whose scan code is in bits 16..24 of keyParam.
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size);
 
 // Accelerator tables.
+// These two do not run the window procedure.
 AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count);
 bool destroyAcceleratorTable(AcceleratorTableHandle table);
-// When the key message matches an entry, the matching command message is
-// delivered to window's procedure before this returns.
+// Runs the window procedure: when the key message matches an entry, the
+// matching command message is delivered to window's procedure before this
+// returns.
 int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage);
 
 // Open and save dialogs.
+// Run the dialog until the user closes it, calling its hook as it opens. Run
+// the window procedure for what comes meanwhile (a modal loop; headless runs
+// none).
 bool getOpenFileName(FileDialog& dialog);
 bool getSaveFileName(FileDialog& dialog);
+// Does not run the window procedure.
 std::uint32_t commDlgExtendedError();
 
 }  // namespace platform

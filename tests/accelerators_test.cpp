@@ -50,7 +50,7 @@ TEST_F(Accelerators, EntryEncoding) {
         EXPECT_EQ(built[i].key, expected[i].key);
         EXPECT_EQ(built[i].cmd, expected[i].cmd);
     }
-    EXPECT_EQ(callsNamed("CreateAcceleratorTableA("), std::vector<std::string>{"CreateAcceleratorTableA(6)"});
+    EXPECT_EQ(callsNamed("CreateAcceleratorTableW("), std::vector<std::string>{"CreateAcceleratorTableW(6)"});
 }
 
 TEST_F(Accelerators, GrowthKeepsEarlierEntriesInTheBuiltTable) {
@@ -94,12 +94,12 @@ TEST_F(Accelerators, EmptyListGivesNoTableAndIsTriedAgain) {
     headless::clearCalls();
     EXPECT_EQ(commands::acceleratorTable(), 0);
     EXPECT_EQ(commands::acceleratorTable(), 0);
-    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableA"), 2);
+    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableW"), 2);
     // A key without a table still reaches the default handling.
     headless::clearCalls();
     key(0x4F, false, true, false);
-    EXPECT_EQ(headless::countCalls("TranslateAcceleratorA"), 1);
-    EXPECT_EQ(headless::countCalls("DefWindowProcA"), 1);
+    EXPECT_EQ(headless::countCalls("TranslateAcceleratorW"), 1);
+    EXPECT_EQ(headless::countCalls("DefWindowProcW"), 1);
 }
 
 TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
@@ -107,7 +107,7 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
     headless::clearCalls();
     key(0x4F, false, true, false);
     key(0x4F, false, true, false);
-    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableA"), 1);
+    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableW"), 1);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"open", "open"}));
     const platform::AcceleratorTableHandle first = commands::acceleratorTable();
 
@@ -173,7 +173,7 @@ TEST_F(Accelerators, KeysMatchOnlyWithTheirModifiers) {
 
 TEST_F(Accelerators, ATableDiscardedWhileTranslatingIsDestroyedAfterwards) {
     // The action behind Ctrl+O builds a new bar with other shortcuts while the
-    // platform is still inside TranslateAcceleratorA with the old table.
+    // platform is still inside TranslateAcceleratorW with the old table.
     ASSERT_EQ(eval("proc ::rebuild {} {"
                    "  lappend ::ran rebuild;"
                    "  ::menu::createmenu {::menu::menu -ishortcut 16467 Save {lappend ::ran save}; "
@@ -189,13 +189,13 @@ TEST_F(Accelerators, ATableDiscardedWhileTranslatingIsDestroyedAfterwards) {
 
     key(0x4F, false, true, false);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"rebuild", "rebuild"}));
-    const int translate = findCall("TranslateAcceleratorA(");
+    const int translate = findCall("TranslateAcceleratorW(");
     const int setMenu = findCall("SetMenu(");
     const int destroy = findCall("DestroyAcceleratorTable(" + std::to_string(old) + ")");
     ASSERT_GE(translate, 0);
     ASSERT_GT(setMenu, translate);
     EXPECT_GT(destroy, setMenu);
-    EXPECT_EQ(destroy, findCall("DefWindowProcA(") - 1);
+    EXPECT_EQ(destroy, findCall("DefWindowProcW(") - 1);
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 0);
     key(0x53, false, true, false);
     EXPECT_EQ(globalList("::ran").back(), "save");

@@ -42,7 +42,7 @@ TEST_F(ConsoleReport, SystemErrorFormatsTheSystemTextAndContext) {
     headless::setLastError(1400);
     support::reportSystemError("::menu::menu");
     EXPECT_EQ(headless::consoleOutput(), "Invalid window handle.\r\n in ::menu::menu\n\n");
-    EXPECT_EQ(callsNamed("FormatMessageA"), std::vector<std::string>{"FormatMessageA(0x1300, 1400, 0x400)"});
+    EXPECT_EQ(callsNamed("FormatMessageW"), std::vector<std::string>{"FormatMessageW(0x1300, 1400, 0x400)"});
 
     // Two in a row follow each other with nothing between them; a code with no
     // system text gets a text of its own.

@@ -103,8 +103,8 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
         EXPECT_TRUE(d.hasHook);
         EXPECT_EQ(d.title, c.title);
     }
-    EXPECT_EQ(headless::countCalls("GetSaveFileNameA"), 3);
-    EXPECT_EQ(headless::countCalls("GetOpenFileNameA"), 4);
+    EXPECT_EQ(headless::countCalls("GetSaveFileNameW"), 3);
+    EXPECT_EQ(headless::countCalls("GetOpenFileNameW"), 4);
 }
 
 TEST_F(FileDialog, SelectionBecomesAList) {

@@ -46,14 +46,14 @@ TEST_F(Menus, ItemRecordsAndCommandIdsOfANestedBar) {
     EXPECT_EQ(sub[0].text, "First");
 
     // Every insertion is by position into the menu being filled, with a 48-byte record.
-    const auto inserts = callsNamed("InsertMenuItemA(");
+    const auto inserts = callsNamed("InsertMenuItemW(");
     ASSERT_EQ(inserts.size(), 5u);
-    EXPECT_EQ(inserts[0].rfind("InsertMenuItemA(" + std::to_string(first) + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)", 0), 0u);
-    EXPECT_EQ(inserts[1], "InsertMenuItemA(" + std::to_string(top[1].subMenu) + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)");
-    EXPECT_EQ(inserts[2], "InsertMenuItemA(" + std::to_string(first) + ", 1, 1, 48, 0x14, 0x0, 0, " +
+    EXPECT_EQ(inserts[0].rfind("InsertMenuItemW(" + std::to_string(first) + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)", 0), 0u);
+    EXPECT_EQ(inserts[1], "InsertMenuItemW(" + std::to_string(top[1].subMenu) + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)");
+    EXPECT_EQ(inserts[2], "InsertMenuItemW(" + std::to_string(first) + ", 1, 1, 48, 0x14, 0x0, 0, " +
                               std::to_string(top[1].subMenu) + ", Recent)");
-    EXPECT_EQ(inserts[3], "InsertMenuItemA(" + std::to_string(first) + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))");
-    EXPECT_EQ(inserts[4], "InsertMenuItemA(" + std::to_string(first) + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)");
+    EXPECT_EQ(inserts[3], "InsertMenuItemW(" + std::to_string(first) + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))");
+    EXPECT_EQ(inserts[4], "InsertMenuItemW(" + std::to_string(first) + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)");
     EXPECT_EQ(global("::menu::actions(40000)"), "a");
     EXPECT_EQ(global("::menu::actions(40001)"), "b");
     EXPECT_EQ(global("::menu::actions(40002)"), "q");
@@ -297,7 +297,7 @@ TEST_F(Menus, FailedInsertionsAreReportedAndStillAdvance) {
     EXPECT_EQ(global("::menu::actions(40000)"), "l");
     ASSERT_EQ(commands::acceleratorCount(), 1);
     EXPECT_EQ(commands::acceleratorEntries()[0].cmd, 40000);
-    const auto inserts = callsNamed("InsertMenuItemA(");
+    const auto inserts = callsNamed("InsertMenuItemW(");
     ASSERT_EQ(inserts.size(), 2u);
     EXPECT_NE(inserts[1].find(", 1, 1, 48, "), std::string::npos) << inserts[1];
 

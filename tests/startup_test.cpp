@@ -54,17 +54,17 @@ TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
     const std::string h = handleText();
 
     const std::vector<std::string> expected = {
-        "GetModuleFileNameA(259)",
+        "GetModuleFileNameW(259)",
         "AllocConsole()",
-        "CreateFileA(CONOUT$, 0x40000000, 0, 0, 4, 0x80, 0)",
+        "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
         "SetStdHandle(-11, 7)",
         "SetStdHandle(-12, 7)",
-        "RegisterClassExA(0x3, 32512, 5, VESK2APP)",
-        "CreateWindowExA(0, VESK2APP, no title, 0x2CF0000, 0x80000000, 0, 0x80000000, 0)",
+        "RegisterClassExW(0x3, 32512, 5, VESK2APP)",
+        "CreateWindowExW(0, VESK2APP, no title, 0x2CF0000, 0x80000000, 0, 0x80000000, 0)",
         "ShowWindow(" + h + ", 3)",
         "UpdateWindow(" + h + ")",
         "GetWindowRect(" + h + ")",
-        "GetCommandLineA()",
+        "GetCommandLineW()",
     };
     EXPECT_EQ(headless::calls(), expected);
 
@@ -164,7 +164,7 @@ TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
         EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
         // Nothing after the path: no console, no window, no script.
         EXPECT_EQ(headless::countCalls("AllocConsole"), 0);
-        EXPECT_EQ(headless::countCalls("CreateWindowExA"), 0);
+        EXPECT_EQ(headless::countCalls("CreateWindowExW"), 0);
         EXPECT_EQ(host::interpreter(), nullptr);
     }
 
@@ -214,7 +214,7 @@ TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
     host::resetProcessState();
     headless::clearCalls();
     EXPECT_EQ(host::runApplication(platform::kSwShowDefault), 0);
-    EXPECT_EQ(headless::countCalls("GetMessageA"), 0);
+    EXPECT_EQ(headless::countCalls("GetMessageW"), 0);
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
@@ -271,7 +271,7 @@ TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
     headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
     // ::config::save ran once, with parentwindow still holding the old handle.
-    EXPECT_EQ(callsNamed("SetWindowTextA"), std::vector<std::string>{"SetWindowTextA(0, saved " + h + ")"});
+    EXPECT_EQ(callsNamed("SetWindowTextW"), std::vector<std::string>{"SetWindowTextW(0, saved " + h + ")"});
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_FALSE(headless::window(std::stoi(h)).has_value());
@@ -317,7 +317,7 @@ TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
     EXPECT_EQ(asyncRecord.seenByCallbacks, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(asyncRecord.runs, 2);
     for (const std::string& call : asyncRecord.callBeforeRun) {
-        EXPECT_EQ(call.rfind("DispatchMessageA(", 0), 0u) << call;
+        EXPECT_EQ(call.rfind("DispatchMessageW(", 0), 0u) << call;
     }
 }
 
@@ -332,10 +332,10 @@ TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
     EXPECT_EQ(headless::messageBoxes()[0].text, "some weird error in GetMessage");
     EXPECT_EQ(headless::messageBoxes()[0].caption, "d'oh");
     EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
-    EXPECT_EQ(headless::countCalls("DispatchMessageA"), 1);
+    EXPECT_EQ(headless::countCalls("DispatchMessageW"), 1);
 
     EXPECT_EQ(host::shutDown(code), 1);
-    EXPECT_EQ(headless::countCalls("SetWindowTextA"), 1);
+    EXPECT_EQ(headless::countCalls("SetWindowTextW"), 1);
     EXPECT_EQ(host::interpreter(), nullptr);
 }
 
@@ -344,8 +344,8 @@ TEST_F(MessageLoop, FailedFirstGetMessageExitsWithOne) {
     headless::failGetMessage(1);
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::runMessageLoop(), 1);
-    EXPECT_EQ(headless::countCalls("GetMessageA"), 1);
-    EXPECT_EQ(headless::countCalls("DispatchMessageA"), 0);
+    EXPECT_EQ(headless::countCalls("GetMessageW"), 1);
+    EXPECT_EQ(headless::countCalls("DispatchMessageW"), 0);
 }
 
 TEST_F(MessageLoop, FailingSaveShowsItsTrailAndStillDeletesTheInterpreter) {
@@ -397,9 +397,9 @@ set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
     EXPECT_NE(console.find("failed to destroy window\n"), std::string::npos) << console;
     // Every action ran, the last one too, and ::config::save after them.
     const std::string h0 = std::to_string(h);
-    EXPECT_EQ(callsNamed("SetWindowTextA"), (std::vector<std::string>{"SetWindowTextA(424242, x)",
-                                                                       "SetWindowTextA(0, reached)",
-                                                                       "SetWindowTextA(0, saved " + h0 + ")"}));
+    EXPECT_EQ(callsNamed("SetWindowTextW"), (std::vector<std::string>{"SetWindowTextW(424242, x)",
+                                                                       "SetWindowTextW(0, reached)",
+                                                                       "SetWindowTextW(0, saved " + h0 + ")"}));
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 

@@ -36,7 +36,7 @@ TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
         EXPECT_EQ(box.text.rfind("invalid command name \"::locale::translate\"\n    while executing\n", 0), 0u) << box.text;
     }
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Open\tCtrl+O", "Quit", "Recent"}));
-    EXPECT_EQ(headless::countCalls("MessageBoxA"), 4);
+    EXPECT_EQ(headless::countCalls("MessageBoxW"), 4);
 }
 
 TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {

@@ -18,7 +18,7 @@ protected:
 
 TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     // Start-up's window creation brought the first size message.
-    ASSERT_EQ(callsNamed("CreateWindowExA(").size(), 1u);
+    ASSERT_EQ(callsNamed("CreateWindowExW(").size(), 1u);
     EXPECT_TRUE(globalList("::test::resizes").empty());
     const platform::WindowHandle window = support::mainWindow();
     headless::resizeWindow(window, 400, 300);
@@ -26,7 +26,7 @@ TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     EXPECT_EQ(headless::sendMessage({window, platform::kWmSize, 1, 0}), 1);
     EXPECT_EQ(globalList("::test::resizes"),
               (std::vector<std::string>{"0 0 384 261", "0 0 384 261"}));
-    EXPECT_EQ(headless::countCalls("DefWindowProcA"), 0);
+    EXPECT_EQ(headless::countCalls("DefWindowProcW"), 0);
 
     // A failing resize script is reported and the message still returns 1.
     ASSERT_EQ(eval("proc ::screen::doresize {area} { error \"bad size $area\" }").code, TCL_OK);
@@ -42,9 +42,9 @@ TEST_F(WindowProcedure, CommandRangeIs40000To49999) {
     headless::clearCalls();
     EXPECT_EQ(command(39999), 0);
     EXPECT_EQ(command(50000), 0);
-    EXPECT_EQ(callsNamed("DefWindowProcA("),
-              (std::vector<std::string>{"DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x111, 39999, 0)",
-                                        "DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x111, 50000, 0)"}));
+    EXPECT_EQ(callsNamed("DefWindowProcW("),
+              (std::vector<std::string>{"DefWindowProcW(" + std::to_string(support::mainWindow()) + ", 0x111, 39999, 0)",
+                                        "DefWindowProcW(" + std::to_string(support::mainWindow()) + ", 0x111, 50000, 0)"}));
     EXPECT_FALSE(global("::ran").has_value());
     headless::clearCalls();
     EXPECT_EQ(command(40000), 0);
@@ -53,7 +53,7 @@ TEST_F(WindowProcedure, CommandRangeIs40000To49999) {
     EXPECT_EQ(command(40000, 0xFFFF), 0);
     EXPECT_EQ(headless::sendMessage({support::mainWindow(), platform::kWmCommand, 0x19C40, 12345}), 0);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"40000", "49999", "40000", "40000"}));
-    EXPECT_EQ(headless::countCalls("DefWindowProcA"), 0);
+    EXPECT_EQ(headless::countCalls("DefWindowProcW"), 0);
 }
 
 TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
@@ -71,9 +71,9 @@ TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
     // The key message goes on to the default handling after its command ran.
     headless::clearCalls();
     key(0x4F, false, true, false);
-    const int translate = findCall("TranslateAcceleratorA(");
+    const int translate = findCall("TranslateAcceleratorW(");
     ASSERT_GE(translate, 0);
-    EXPECT_EQ(findCall("DefWindowProcA(" + std::to_string(support::mainWindow()) + ", 0x100, 79, "), translate + 1);
+    EXPECT_EQ(findCall("DefWindowProcW(" + std::to_string(support::mainWindow()) + ", 0x100, 79, "), translate + 1);
 }
 
 TEST_F(WindowProcedure, AFailingActionIsReportedAndTheNextCommandRuns) {

@@ -128,7 +128,7 @@ void destroyChooser(GtkWidget* chooser) {
 bool runDialog(FileDialog& dialog, bool save) {
     extendedError = 0;
     if (dialog.structSize != kOpenFileNameSize || dialog.file == nullptr) {
-        extendedError = 0x0001;  // CDERR_STRUCTSIZE
+        extendedError = kCdErrStructSize;
         return false;
     }
     GtkWidget* owner = gtk::toplevel(dialog.owner);

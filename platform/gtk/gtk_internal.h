@@ -7,20 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/common/process.h"
 #include "platform/platform.h"
 
 namespace platform::gtk {
 
-// Error codes of this platform, reported through lastError/errorText. The
-// numbers are the Win32 ones for the same failures.
-inline constexpr std::uint32_t kErrorInvalidHandle = 6;
-inline constexpr std::uint32_t kErrorInvalidParameter = 87;
-inline constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
-inline constexpr std::uint32_t kErrorInvalidMenuHandle = 1401;
-inline constexpr std::uint32_t kErrorInvalidAcceleratorHandle = 1403;
-
 // process.cpp
-void setLastError(std::uint32_t code);
 void setCommandLine(std::string text);
 // GTK wants UTF-8; Tcl hands us its own bytes, which are UTF-8 save for the
 // odd invalid sequence. Invalid bytes become U+FFFD instead of a GTK warning.
@@ -29,8 +21,8 @@ std::string validUtf8(const char* bytes);
 // windows.cpp
 GtkWidget* toplevel(WindowHandle window);                // null when unknown
 // The main window's GtkWindow and the GtkLayout of its client area, for
-// native code in the process; null for any other number, leaving the last
-// error alone.
+// native code in the process (and the window for Alt+F4 in messages.cpp);
+// null for any other number, leaving the last error alone.
 GtkWidget* nativeWindow(WindowHandle window);
 GtkWidget* nativeClientArea(WindowHandle window);
 GtkBox* menuSlot(WindowHandle window);                   // the box the bar goes into
@@ -38,13 +30,21 @@ void fitContents(WindowHandle window);                   // grows it to what its
 WindowHandle registerDialogFrame(GtkWidget* dialog, WindowHandle owner);
 WindowHandle registerDialogChild(WindowHandle frame);    // handle the dialog hook receives
 void forgetWindow(WindowHandle window);                  // drops a dialog handle
-void deliver(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam);
-// Set by translateAccelerator while a key event is being handled, so that the
-// key is then not also given to GTK's own key handling.
-void noteKeyTranslated();
+// The window's procedure; null for an unknown window (the last error says
+// so) or one without a procedure.
+WindowProcedure procedureOf(WindowHandle window);
+// Calls the window's procedure with the message; 0 when it has none.
+LResult deliver(WindowHandle window, std::uint32_t code, WParam wParam, LParam lParam);
 // The window's bar was installed, replaced or taken away: as Windows does
 // inside SetMenu, tell the window procedure the client size that follows.
 void menuBarChanged(WindowHandle window);
+
+// messages.cpp
+// Key presses in the window become its key messages.
+void connectKeyEvents(GtkWidget* top, WindowHandle window);
+// Set by translateAccelerator while a key event is being handled, so that the
+// key is then not also given to GTK's own key handling.
+void noteKeyTranslated();
 
 // keys.cpp
 // The virtual-key code of a key event, independent of the layout's shift

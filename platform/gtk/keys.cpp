@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/common/keys.h"
+#include "platform/common/windows.h"
 #include "platform/gtk/gtk_internal.h"
 
 namespace platform {
@@ -202,7 +204,7 @@ std::uint32_t layoutScanOf(std::uint32_t vk) {
     return scan;
 }
 
-std::map<AcceleratorTableHandle, std::vector<Accelerator>> tables;
+common::AcceleratorTables tables;
 AcceleratorTableHandle nextTable = 0x30001;
 
 }  // namespace
@@ -230,7 +232,7 @@ std::uint32_t virtualKeyOf(const GdkEventKey* event, std::uint32_t& scanCode) {
         return vk;
     }
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) {
-        std::uint32_t vk = 0x70 + (keyval - GDK_KEY_F1);
+        std::uint32_t vk = kVkF1 + (keyval - GDK_KEY_F1);
         scanCode = scanOfVirtualKey(vk);
         return vk;
     }
@@ -255,14 +257,14 @@ std::uint32_t virtualKeyOf(const GdkEventKey* event, std::uint32_t& scanCode) {
 
 std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
     switch (mapType) {
-    case 0:  // virtual key to scan code
+    case kMapVkToScanCode:
         if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) {
             if (std::uint32_t scan = layoutScanOf(code); scan != 0) return scan;
         }
         return scanOfVirtualKey(code);
-    case 1:  // scan code to virtual key
+    case kMapScanCodeToVk:
         return virtualKeyOfScan(code);
-    case 2: {  // virtual key to its unshifted character
+    case kMapVkToChar: {  // its unshifted character
         if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9') || code == ' ') return code;
         const char* name = nameOfScan(scanOfVirtualKey(code));
         return name != nullptr && name[1] == '\0' ? static_cast<unsigned char>(name[0]) : 0;
@@ -274,64 +276,41 @@ std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
 
 int getKeyNameText(std::int32_t keyParam, char* buffer, int size) {
     if (size <= 0) return 0;
-    std::uint32_t scan = (static_cast<std::uint32_t>(keyParam) >> 16) & 0x1FF;
+    std::uint32_t scan = common::scanCodeOf(keyParam);
     const std::string fromLayout = layoutName(scan);
     const char* name = fromLayout.empty() ? nameOfScan(scan) : fromLayout.c_str();
     if (name == nullptr) {
         buffer[0] = '\0';
-        gtk::setLastError(gtk::kErrorInvalidParameter);
+        common::setLastError(kErrorInvalidParameter);
         return 0;
     }
-    std::string_view text(name);
-    int kept = static_cast<int>(text.size()) < size ? static_cast<int>(text.size()) : size - 1;
-    std::memcpy(buffer, text.data(), static_cast<std::size_t>(kept));
-    buffer[kept] = '\0';
-    return kept;
+    common::copyText(name, buffer, static_cast<std::size_t>(size));
+    return static_cast<int>(std::strlen(buffer));
 }
 
 AcceleratorTableHandle createAcceleratorTable(const Accelerator* entries, int count) {
-    if (entries == nullptr || count <= 0) {
-        gtk::setLastError(gtk::kErrorInvalidParameter);
-        return 0;
-    }
+    if (!common::validAcceleratorEntries(entries, count)) return 0;
     AcceleratorTableHandle handle = nextTable++;
-    tables.emplace(handle, std::vector<Accelerator>(entries, entries + count));
+    common::storeAcceleratorTable(tables, handle, entries, count);
     return handle;
 }
 
-bool destroyAcceleratorTable(AcceleratorTableHandle table) {
-    if (tables.erase(table) == 0) {
-        gtk::setLastError(gtk::kErrorInvalidAcceleratorHandle);
-        return false;
-    }
-    return true;
-}
+bool destroyAcceleratorTable(AcceleratorTableHandle table) { return common::eraseAcceleratorTable(tables, table); }
 
 int translateAccelerator(WindowHandle window, AcceleratorTableHandle table, const Message& keyMessage) {
     if (keyMessage.code != kWmKeyDown && keyMessage.code != kWmSysKeyDown) return 0;
-    auto found = tables.find(table);
-    if (found == tables.end()) {
-        gtk::setLastError(gtk::kErrorInvalidAcceleratorHandle);
-        return 0;
-    }
+    const std::vector<Accelerator>* entries = common::findAcceleratorTable(tables, table);
+    if (entries == nullptr) return 0;
     // The modifiers as they are now, like GetKeyState on Windows.
     GdkModifierType state{};
     if (!gtk_get_current_event_state(&state)) state = GdkModifierType{};
-    std::uint8_t held = 0;
-    if (state & GDK_SHIFT_MASK) held |= kFShift;
-    if (state & GDK_CONTROL_MASK) held |= kFControl;
-    if (state & GDK_MOD1_MASK) held |= kFAlt;
-    constexpr std::uint8_t kModifiers = kFShift | kFControl | kFAlt;
-    for (const Accelerator& entry : found->second) {
-        // Character entries (without FVIRTKEY) belong to WM_CHAR, which this platform does not produce.
-        if (!(entry.fVirt & kFVirtKey) || entry.key != keyMessage.wParam) continue;
-        if ((entry.fVirt & kModifiers) != held) continue;
-        std::uint16_t command = entry.cmd;  // the table may go away while the command runs
-        gtk::noteKeyTranslated();
-        gtk::deliver(window, kWmCommand, (WParam{1} << 16) | command, 0);
-        return 1;
-    }
-    return 0;
+    const std::uint8_t held = common::heldModifiers((state & GDK_SHIFT_MASK) != 0, (state & GDK_CONTROL_MASK) != 0,
+                                                    (state & GDK_MOD1_MASK) != 0);
+    const std::optional<Message> command = common::acceleratorCommand(*entries, window, keyMessage, held);
+    if (!command) return 0;
+    gtk::noteKeyTranslated();
+    gtk::deliver(command->window, command->code, command->wParam, command->lParam);
+    return 1;
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/windows.h"
 #include "platform/gtk/gtk_internal.h"
 
 namespace platform {
@@ -40,7 +41,7 @@ GtkMenuItemClass* menuItemClass = nullptr;  // the parent class of submenu items
 Menu* find(MenuHandle handle) {
     auto found = menus.find(handle);
     if (found == menus.end()) {
-        gtk::setLastError(gtk::kErrorInvalidMenuHandle);
+        common::setLastError(kErrorInvalidMenuHandle);
         return nullptr;
     }
     return &found->second;
@@ -71,7 +72,7 @@ std::string mnemonicText(std::string_view text) {
 gboolean deliverCommand(gpointer data) {
     auto packed = static_cast<std::uint64_t>(GPOINTER_TO_SIZE(data));
     auto window = static_cast<WindowHandle>(packed >> 16);
-    gtk::deliver(window, kWmCommand, static_cast<WParam>(packed & 0xFFFF), 0);
+    gtk::deliver(window, kWmCommand, common::commandParam(static_cast<std::uint16_t>(packed & 0xFFFF), false), 0);
     return G_SOURCE_REMOVE;
 }
 
@@ -239,7 +240,7 @@ bool setMenu(WindowHandle window, MenuHandle handle) {
         menu = find(handle);
         if (menu == nullptr) return false;
         if (menu->parent != 0 || (menu->window != 0 && menu->window != window) || (menu->shell != nullptr && !menu->isBar)) {
-            gtk::setLastError(gtk::kErrorInvalidMenuHandle);
+            common::setLastError(kErrorInvalidMenuHandle);
             return false;
         }
     }
@@ -272,7 +273,7 @@ bool insertMenuItem(MenuHandle handle, std::uint32_t position, bool byPosition, 
     Menu* menu = find(handle);
     if (menu == nullptr) return false;
     if (record.size != kMenuItemInfoSize) {
-        gtk::setLastError(gtk::kErrorInvalidParameter);
+        common::setLastError(kErrorInvalidParameter);
         return false;
     }
     Item item;
@@ -290,7 +291,7 @@ bool insertMenuItem(MenuHandle handle, std::uint32_t position, bool byPosition, 
         bool cycle = false;
         for (MenuHandle up = handle; up != 0 && !cycle; up = menus.at(up).parent) cycle = up == record.subMenu;
         if (sub->parent != 0 || sub->window != 0 || (sub->shell != nullptr && sub->isBar) || cycle) {
-            gtk::setLastError(gtk::kErrorInvalidMenuHandle);
+            common::setLastError(kErrorInvalidMenuHandle);
             return false;
         }
         sub->parent = handle;

@@ -1,9 +1,8 @@
 // Process-level services: executable path, command line, console, errors,
 // clock and notices.
-#include <time.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "platform/gtk/gtk_internal.h"
@@ -11,28 +10,11 @@
 namespace platform {
 namespace {
 
-std::string commandLineText;          // set once by main
-std::uint32_t lastErrorCode = 0;      // the last failure of this platform
-
-struct ErrorText {
-    std::uint32_t code;
-    const char* text;
-};
-
-constexpr ErrorText kErrorTexts[] = {
-    {0, "The operation completed successfully.\n"},
-    {gtk::kErrorInvalidHandle, "The handle is invalid.\n"},
-    {gtk::kErrorInvalidParameter, "The parameter is incorrect.\n"},
-    {gtk::kErrorInvalidWindowHandle, "Invalid window handle.\n"},
-    {gtk::kErrorInvalidMenuHandle, "Invalid menu handle.\n"},
-    {gtk::kErrorInvalidAcceleratorHandle, "Invalid accelerator table handle.\n"},
-};
+std::string commandLineText;  // set once by main
 
 }  // namespace
 
 namespace gtk {
-
-void setLastError(std::uint32_t code) { lastErrorCode = code; }
 
 void setCommandLine(std::string text) { commandLineText = std::move(text); }
 
@@ -48,13 +30,8 @@ std::string validUtf8(const char* bytes) {
 }  // namespace gtk
 
 std::size_t moduleFileName(char* buffer, std::size_t limit) {
-    if (limit == 0) return 0;
-    ssize_t length = readlink("/proc/self/exe", buffer, limit);
-    if (length <= 0) return 0;
-    // Like GetModuleFileName: a path that does not fit is cut at the limit.
-    std::size_t kept = static_cast<std::size_t>(length) < limit ? static_cast<std::size_t>(length) : limit - 1;
-    buffer[kept] = '\0';
-    return kept;
+    const std::optional<std::string> path = common::executablePath();
+    return path ? common::copyModuleFileName(*path, buffer, limit) : 0;
 }
 
 char pathSeparator() { return '/'; }
@@ -66,42 +43,23 @@ const char* commandLine() { return commandLineText.c_str(); }
 ConsoleHandle openConsole() { return STDERR_FILENO; }
 
 void writeConsole(ConsoleHandle console, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        ssize_t written = write(static_cast<int>(console), bytes, count);
-        if (written <= 0) return;  // a failed write is not retried
-        bytes += written;
-        count -= static_cast<std::size_t>(written);
-    }
+    common::writeAll(static_cast<int>(console), bytes, count);
 }
 
-std::uint32_t lastError() { return lastErrorCode; }
-
+// The system's text with a Linux line end.
 bool errorText(std::uint32_t code, char* text, std::size_t size) {
-    for (const ErrorText& entry : kErrorTexts) {
-        if (entry.code != code) continue;
-        if (size == 0) return false;
-        std::string_view message(entry.text);
-        std::size_t kept = message.size() < size ? message.size() : size - 1;
-        std::memcpy(text, message.data(), kept);
-        text[kept] = '\0';
-        return true;
-    }
-    return false;
+    const std::string_view system = common::systemErrorText(code);
+    return !system.empty() && common::copyText(std::string(system) + "\n", text, size);
 }
 
-std::uint32_t tickCount() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u + static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<std::uint32_t>(ms);
-}
+std::uint32_t tickCount() { return common::monotonicTickCount(); }
 
 void messageBox(const char* text, const char* caption, std::uint32_t style) {
     // A copy on standard error, so that a notice shown on a display nobody
     // looks at (a test, a remote session) still leaves a trace.
     std::string trace = std::string(caption ? caption : "") + ": " + (text ? text : "") + "\n";
     writeConsole(STDERR_FILENO, trace.data(), trace.size());
-    GtkMessageType type = (style & 0xF0) == kMbIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER;
+    GtkMessageType type = (style & kMbIconMask) == kMbIconError ? GTK_MESSAGE_ERROR : GTK_MESSAGE_OTHER;
     std::string body = gtk::validUtf8(text);
     GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, type, GTK_BUTTONS_OK, "%s", body.c_str());
     std::string title = gtk::validUtf8(caption);

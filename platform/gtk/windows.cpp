@@ -1,16 +1,15 @@
-// The window class, the windows, their messages and their geometry.
+// The window class, the windows and their geometry.
 //
-// One GTK main-context iteration is one dispatched message. GTK signal
-// handlers turn what happened into the host's messages and call the window
-// procedure directly, or through an idle callback when the signal comes from
-// inside GTK's own layout or menu code, where the script must not run.
+// GTK signal handlers turn what happened to a window into the host's
+// messages and call the window procedure directly, or through an idle
+// callback when the signal comes from inside GTK's own layout or menu code,
+// where the script must not run.
 //
 // The client area is the area under the menu bar, as on Windows: a GtkLayout,
 // so that native code that the script loads can place its views in it at
 // client coordinates (native.cpp hands it out).
 #include <algorithm>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include <gdk/gdkx.h>
 #include <X11/Xatom.h>
 
+#include "platform/common/windows.h"
 #include "platform/gtk/gtk_internal.h"
 
 namespace platform {
@@ -62,37 +62,21 @@ struct Class {
 std::vector<Class> classes;
 std::map<WindowHandle, Window> windows;
 WindowHandle nextWindow = 0x10010;
-bool quitPosted = false;
-int quitCode = 0;
-bool keyTranslated = false;          // see noteKeyTranslated
-bool keyHandledByDefault = false;    // defWindowProc acted on the key
-std::set<guint16> keysDown;          // for the previous-state bit of key messages
 
-constexpr std::uint32_t kSwpNoMove = 0x0002;
 constexpr int kDefaultWidth = 640;   // CW_USEDEFAULT: GTK has no default size of its own
 constexpr int kDefaultHeight = 480;
 constexpr int kLargestNativeWindow = 32767;  // GDK's limit for a native window
-constexpr WParam kSizeRestored = 0;
-constexpr WParam kSizeMinimized = 1;
-constexpr WParam kSizeMaximized = 2;
-constexpr std::uint32_t kVkF4 = 0x73;
-constexpr std::uint32_t kVkF10 = 0x79;
-constexpr std::uint32_t kVkMenu = 0x12;
 
 Window* find(WindowHandle handle) {
     auto found = windows.find(handle);
     if (found == windows.end() || found->second.destroying) {
-        gtk::setLastError(gtk::kErrorInvalidWindowHandle);
+        common::setLastError(kErrorInvalidWindowHandle);
         return nullptr;
     }
     return &found->second;
 }
 
 WindowHandle handleOf(gpointer data) { return static_cast<WindowHandle>(GPOINTER_TO_INT(data)); }
-
-LParam sizeParam(int width, int height) {
-    return static_cast<LParam>((static_cast<std::uint32_t>(height & 0xFFFF) << 16) | static_cast<std::uint32_t>(width & 0xFFFF));
-}
 
 // Tells the window procedure about a client size it has not been told yet.
 void reportSize(WindowHandle handle, int width, int height) {
@@ -103,7 +87,7 @@ void reportSize(WindowHandle handle, int width, int height) {
     window->reportedHeight = height;
     WParam kind = kSizeRestored;
     if (window->top != nullptr && gtk_window_is_maximized(GTK_WINDOW(window->top))) kind = kSizeMaximized;
-    window->procedure(handle, kWmSize, kind, sizeParam(width, height));
+    window->procedure(handle, kWmSize, kind, common::sizeParam(width, height));
 }
 
 // What the menu bar takes of the inner height: nothing without a bar or for
@@ -308,40 +292,6 @@ gboolean onDrawClient(GtkWidget* widget, cairo_t* cr, gpointer) {
     return FALSE;
 }
 
-gboolean onKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
-    WindowHandle handle = handleOf(data);
-    Window* window = find(handle);
-    if (window == nullptr || window->procedure == nullptr) return FALSE;
-    std::uint32_t scan = 0;
-    std::uint32_t vk = gtk::virtualKeyOf(event, scan);
-    if (vk == 0) return FALSE;
-    bool alt = (event->state & GDK_MOD1_MASK) != 0;
-    bool repeated = !keysDown.insert(event->hardware_keycode).second;
-    // As on Windows: repeat count 1, scan code, extended-key bit, context
-    // code (Alt held) and the previous key state.
-    LParam lParam = 1 | static_cast<LParam>((scan & 0xFF) << 16);
-    if (scan & 0x100) lParam |= LParam{1} << 24;
-    if (alt) lParam |= LParam{1} << 29;
-    if (repeated) lParam |= LParam{1} << 30;
-    std::uint32_t code = (alt || vk == kVkF10 || vk == kVkMenu) ? kWmSysKeyDown : kWmKeyDown;
-    bool outerTranslated = keyTranslated;
-    bool outerDefault = keyHandledByDefault;
-    keyTranslated = false;
-    keyHandledByDefault = false;
-    window->procedure(handle, code, vk, lParam);
-    bool consumed = keyTranslated || keyHandledByDefault;
-    keyTranslated = outerTranslated;
-    keyHandledByDefault = outerDefault;
-    // A key that became a command is not also given to GTK (menu mnemonics,
-    // focus handling), so that it acts once.
-    return consumed ? TRUE : FALSE;
-}
-
-gboolean onKeyRelease(GtkWidget*, GdkEventKey* event, gpointer) {
-    keysDown.erase(event->hardware_keycode);
-    return FALSE;
-}
-
 void onDestroy(GtkWidget*, gpointer data) {
     WindowHandle handle = handleOf(data);
     Window* window = find(handle);
@@ -411,7 +361,7 @@ void fitContents(WindowHandle handle) {
 GtkBox* menuSlot(WindowHandle handle) {
     Window* window = find(handle);
     if (window == nullptr || window->box == nullptr) {
-        setLastError(kErrorInvalidWindowHandle);
+        common::setLastError(kErrorInvalidWindowHandle);
         return nullptr;
     }
     return GTK_BOX(window->box);
@@ -439,12 +389,15 @@ WindowHandle registerDialogChild(WindowHandle frame) {
 
 void forgetWindow(WindowHandle handle) { windows.erase(handle); }
 
-void deliver(WindowHandle handle, std::uint32_t code, WParam wParam, LParam lParam) {
+WindowProcedure procedureOf(WindowHandle handle) {
     Window* window = find(handle);
-    if (window != nullptr && window->procedure != nullptr) window->procedure(handle, code, wParam, lParam);
+    return window != nullptr ? window->procedure : nullptr;
 }
 
-void noteKeyTranslated() { keyTranslated = true; }
+LResult deliver(WindowHandle handle, std::uint32_t code, WParam wParam, LParam lParam) {
+    WindowProcedure procedure = procedureOf(handle);
+    return procedure != nullptr ? procedure(handle, code, wParam, lParam) : 0;
+}
 
 void menuBarChanged(WindowHandle handle) {
     Window* window = find(handle);
@@ -468,7 +421,7 @@ WindowHandle createWindow(const WindowCreation& creation) {
     for (const Class& known : classes)
         if (creation.className != nullptr && known.name == creation.className) windowClass = &known;
     if (windowClass == nullptr) {
-        gtk::setLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+        common::setLastError(kErrorCannotFindWindowClass);
         return 0;
     }
     WindowHandle handle = nextWindow;
@@ -502,8 +455,7 @@ WindowHandle createWindow(const WindowCreation& creation) {
     g_signal_connect(window.top, "destroy", G_CALLBACK(onDestroy), data);
     g_signal_connect(window.top, "configure-event", G_CALLBACK(onConfigure), data);
     g_signal_connect(window.top, "window-state-event", G_CALLBACK(onWindowState), data);
-    g_signal_connect(window.top, "key-press-event", G_CALLBACK(onKeyPress), data);
-    g_signal_connect(window.top, "key-release-event", G_CALLBACK(onKeyRelease), data);
+    gtk::connectKeyEvents(window.top, handle);
     g_signal_connect(window.client, "size-allocate", G_CALLBACK(onClientAllocated), data);
     g_signal_connect(window.client, "draw", G_CALLBACK(onDrawClient), nullptr);
     // As on Windows, the new window hears of its size before creation
@@ -519,13 +471,15 @@ void showWindow(WindowHandle handle, int showCommand) {
     if (window == nullptr || window->top == nullptr) return;
     GtkWindow* top = GTK_WINDOW(window->top);
     switch (showCommand) {
-    case 0:  // SW_HIDE
+    case kSwHide:
         gtk_widget_hide(window->top);
         return;
-    case 2: case 6: case 7:  // SW_SHOWMINIMIZED, SW_MINIMIZE, SW_SHOWMINNOACTIVE
+    case kSwShowMinimized:
+    case kSwMinimize:
+    case kSwShowMinNoActive:
         gtk_window_iconify(top);
         break;
-    case 3:  // SW_SHOWMAXIMIZED
+    case kSwShowMaximized:
         gtk_window_maximize(top);
         break;
     default:
@@ -550,7 +504,7 @@ bool destroyWindow(WindowHandle handle) {
         gtk_dialog_response(GTK_DIALOG(window->top), GTK_RESPONSE_CANCEL);
         return true;
     case Kind::dialogChild:
-        gtk::setLastError(5);  // ERROR_ACCESS_DENIED: a dialog's own parts stay
+        common::setLastError(kErrorAccessDenied);  // a dialog's own parts stay
         return false;
     }
     return false;
@@ -628,11 +582,10 @@ bool setWindowPos(WindowHandle handle, WindowHandle, std::int32_t x, std::int32_
     learnDecoration(*window);
     const int decorationWidth = window->decorationWidth;
     const int decorationHeight = window->decorationHeight;
-    // Windows takes coordinates of 16 bits and sizes from 0 to 32767.
-    x = std::clamp(x, -32768, 32767);
-    y = std::clamp(y, -32768, 32767);
-    int innerWidth = std::clamp(width, 0, 32767) - decorationWidth;
-    int innerHeight = std::clamp(height, 0, 32767) - decorationHeight;
+    x = common::limitCoordinate(x);
+    y = common::limitCoordinate(y);
+    int innerWidth = common::limitExtent(width) - decorationWidth;
+    int innerHeight = common::limitExtent(height) - decorationHeight;
     if (size) {
         limitInnerSize(*window, innerWidth, innerHeight);
         width = innerWidth + decorationWidth;
@@ -686,47 +639,6 @@ bool setWindowText(WindowHandle handle, const char* text) {
 WindowHandle getParent(WindowHandle handle) {
     Window* window = find(handle);
     return window == nullptr ? 0 : window->parent;
-}
-
-LResult defWindowProc(WindowHandle handle, std::uint32_t code, WParam wParam, LParam) {
-    // Alt+F4 that no shortcut took closes the window, as on Windows.
-    if (code == kWmSysKeyDown && wParam == kVkF4) {
-        if (Window* window = find(handle); window != nullptr && window->kind == Kind::main) {
-            keyHandledByDefault = true;
-            gtk_window_close(GTK_WINDOW(window->top));
-        }
-    }
-    return 0;
-}
-
-int getMessage(Message& message) {
-    if (quitPosted) {
-        quitPosted = false;
-        message = {0, kWmQuit, static_cast<WParam>(quitCode), 0};
-        return 0;
-    }
-    message = {};
-    return 1;
-}
-
-void translateMessage(const Message&) {}
-
-LResult dispatchMessage(const Message& message) {
-    if (message.window != 0) {
-        Window* window = find(message.window);
-        return window != nullptr && window->procedure != nullptr
-                   ? window->procedure(message.window, message.code, message.wParam, message.lParam)
-                   : 0;
-    }
-    g_main_context_iteration(nullptr, TRUE);
-    return 0;
-}
-
-void postQuitMessage(int exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
-    // Wake the loop if it is about to block.
-    g_main_context_wakeup(nullptr);
 }
 
 }  // namespace platform

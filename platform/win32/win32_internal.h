@@ -74,6 +74,11 @@ inline std::uint32_t recordSize(std::uint32_t hostSize, std::uint32_t size32, st
 }
 
 // windows.cpp
+// The window class the host registered; 0 before. A key pressed in a child
+// window of one of its windows goes to that window first, for the accelerators.
+ATOM hostWindowClass();
+
+// messages.cpp
 // The message as a MSG record: the one GetMessageW returned last when it is
 // that message, so that TranslateMessage and the accelerator translation see
 // it whole (with its time and cursor position).
