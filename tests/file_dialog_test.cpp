@@ -1,23 +1,16 @@
 // ::vesk::filedlg: option parsing, the filter block and index, what the
 // platform dialog is given, the selection as a list, failures, centring.
 #include "commands/file_dialog.h"
-#include "tests/host_fixture.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using host_test::HostFixture;
+using namespace host_test;
+using FileDialog = Host;
 
 constexpr const char* kUsage = "wrong # args: should be \"::vesk::filedlg filter\"";
 
-class FileDialog : public HostFixture {
-protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        startHostOrFail();
-    }
-
-    static const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
-};
+const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
 
 TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
     for (const char* script : {"::vesk::filedlg", "::vesk::filedlg -save", "::vesk::filedlg --", "::vesk::filedlg -title",
@@ -57,11 +50,7 @@ TEST_F(FileDialog, FilterBlocksAndIndices) {
         EXPECT_EQ(block.index, c.index);
 
         headless::queueDialogAnswer(headless::cancelDialog());
-        Tcl_Obj* words[] = {Tcl_NewStringObj("::vesk::filedlg", -1), Tcl_NewStringObj("--", -1),
-                            Tcl_NewStringObj(c.text.data(), static_cast<int>(c.text.size()))};
-        for (Tcl_Obj* w : words) Tcl_IncrRefCount(w);
-        Tcl_EvalObjv(host::interpreter(), 3, words, 0);
-        for (Tcl_Obj* w : words) Tcl_DecrRefCount(w);
+        evalWords({"::vesk::filedlg", "--", c.text});
         // The dialog reads the pairs up to the first empty string.
         const std::string& seen = lastDialog().filterBlock;
         EXPECT_EQ(seen, c.block.substr(0, seen.size()));
@@ -116,16 +105,9 @@ TEST_F(FileDialog, SelectionBecomesAList) {
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
     const auto three = eval("::vesk::filedlg -save {All|*.*}");
     EXPECT_EQ(three.code, TCL_OK);
-    Tcl_Obj* list = Tcl_GetObjResult(host::interpreter());
-    int count = 0;
-    Tcl_Obj** elements = nullptr;
-    ASSERT_EQ(Tcl_ListObjGetElements(nullptr, list, &count, &elements), TCL_OK);
-    ASSERT_EQ(count, 4);
-    EXPECT_STREQ(Tcl_GetString(elements[0]), "C:\\dir");
-    EXPECT_STREQ(Tcl_GetString(elements[1]), "a.txt");
-    EXPECT_STREQ(Tcl_GetString(elements[2]), "b {x}.txt");
     // Bytes pass unchanged, whatever their encoding.
-    EXPECT_STREQ(Tcl_GetString(elements[3]), "\xC3\xA9t\xE9.txt");
+    EXPECT_EQ(listElements(Tcl_GetObjResult(host::interpreter())),
+              (std::vector<std::string>{"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
 
     // An empty block (the first byte NUL) is an empty result.
     const char empty[] = {'\0', 'x', '\0', '\0'};
@@ -185,11 +167,7 @@ TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
         headless::setDialogFrame(c.dialog);
         headless::queueDialogAnswer(headless::cancelDialog());
         eval("::vesk::filedlg {All|*.*}");
-        const platform::Rect& at = lastDialog().frameAfterHook;
-        EXPECT_EQ(at.left, c.expected.left);
-        EXPECT_EQ(at.top, c.expected.top);
-        EXPECT_EQ(at.right, c.expected.right);
-        EXPECT_EQ(at.bottom, c.expected.bottom);
+        EXPECT_EQ(text(lastDialog().frameAfterHook), text(c.expected));
     }
     const auto moves = callsNamed("SetWindowPos(");
     ASSERT_FALSE(moves.empty());

@@ -8,31 +8,29 @@
 // run kShards * kSequencesPerShard sequences.
 #include <sstream>
 
-#include "commands/accelerators.h"
-#include "tests/menu_support.h"
+#include "commands/menus.h"
+#include "tests/host_test.h"
 #include "tests/torture/generator.h"
 
 namespace {
 
-using menu_test::MenuFixture;
-using menu_test::strayMenus;
+using namespace host_test;
 using torture::Generator;
 using torture::Step;
 
 constexpr int kShards = 10;
 constexpr int kSequencesPerShard = 2500;
 
-class Torture : public MenuFixture, public testing::WithParamInterface<int> {
+class Torture : public StartedInTest, public testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
-        MenuFixture::SetUp();
-        writeScriptWith(torture::kProcedures);
+        StartedInTest::SetUp();
         restart();
     }
 
     void TearDown() override {
         generator_ = nullptr;
-        MenuFixture::TearDown();
+        StartedInTest::TearDown();
     }
 
     // A new process, as far as the host and the platform can tell.
@@ -41,13 +39,10 @@ protected:
             boxes_ += headless::messageBoxes().size();
             dialogs_ += headless::dialogs().size();
             ran_ += globalList("::ran").size();
-            host::resetProcessState();
         }
-        headless::reset();
-        headless::setModuleFileName((folder() / "vesk2b").string());
+        ASSERT_TRUE(start(torture::kProcedures));
         headless::setRecording(false);
         headless::onMessageBox([this](const headless::MessageBoxRecord&) { nestedEvent(); });
-        startHostOrFail();
         ++starts_;
     }
 
@@ -109,15 +104,7 @@ protected:
 
     void checkInvariants(int sequence) {
         SCOPED_TRACE(testing::Message() << "seed " << seed_ << ", sequence " << sequence << "\n" << log_.str());
-        ASSERT_EQ(headless::invalidMenuHandleUses(), 0);
-        ASSERT_EQ(headless::invalidAcceleratorTableUses(), 0);
-        ASSERT_LE(headless::liveAcceleratorTableCount(), 1);
-        const platform::MenuHandle windowBar = bar();
-        if (headless::window(host::mainWindow())) {
-            ASSERT_TRUE(windowBar == 0 || headless::menuExists(windowBar));
-        }
-        ASSERT_EQ(strayMenus(windowBar), 0);
-        ASSERT_EQ(eval("set ::t::probe ok").result, "ok");
+        ASSERT_EQ(brokenInvariant(), "");
         if (sequence % 16 == 15) {
             // No body is left counted as running: a top-level bar can be built
             // (with no resize action, which could build another when it is installed).

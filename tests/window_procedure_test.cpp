@@ -1,20 +1,12 @@
 // The main window procedure: resizes, the command-ID range, shortcuts and
 // menu items reaching the same action, failing and vanishing actions, and
 // destruction ending the loop.
-#include "tests/menu_support.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using menu_test::MenuFixture;
-using menu_test::strayMenus;
-
-class WindowProcedure : public MenuFixture {
-protected:
-    void SetUp() override {
-        MenuFixture::SetUp();
-        startHostOrFail();
-    }
-};
+using namespace host_test;
+using WindowProcedure = Host;
 
 TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     // Start-up's window creation brought the first size message.

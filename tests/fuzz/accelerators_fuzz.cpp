@@ -6,7 +6,8 @@
 #include <map>
 
 #include "commands/accelerators.h"
-#include "tests/fuzz/fuzz_host.h"
+#include "tests/fresh_host.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
 
@@ -38,7 +39,10 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int runs = 0;
-    if (runs++ % 256 == 0) fuzz::startHost(fuzz::kQuietScript);
+    if (runs++ % 256 == 0) {
+        FUZZ_CHECK(fresh_host::start());
+        headless::setRecording(false);
+    }
     fuzz::Input input(data, size);
 
     // A list of codes, repeated up to eight times to pass the growth steps.
@@ -49,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     for (std::int32_t code : codes) Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(code));
     Tcl_SetVar2Ex(host::interpreter(), "::fuzzcodes", nullptr, list, TCL_GLOBAL_ONLY);
-    FUZZ_CHECK(fuzz::evalWords({"::menu::createmenu",
+    FUZZ_CHECK(fresh_host::evalWords({"::menu::createmenu",
                                 "set i 0; foreach c $::fuzzcodes {::menu::menu -ishortcut $c C[incr i] {}}"}) == TCL_OK);
 
     const auto items = headless::menuItems(headless::window(host::mainWindow())->menu);
