@@ -34,9 +34,7 @@ TEST_F(Accelerators, EntryEncoding) {
                    " ::menu::menu -ishortcut [expr {0x4090}] High d;"
                    " ::menu::menu -ishortcut 16463 Open e;"
                    " ::menu::menu -ishortcut [expr {0x10000 | 0x1F00 | 0x41}] OnlyKey f;"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     EXPECT_EQ(builtEntries(), (std::vector<std::string>{"0x13 0x73 40000", "0x0F 0x53 40001", "0x1F 0x41 40002",
                                                         "0x0B 0x90 40003", "0x0B 0x4F 40004", "0x03 0x41 40005"}));
     EXPECT_EQ(callsNamed("CreateAcceleratorTableA("), std::vector<std::string>{"CreateAcceleratorTableA(6)"});
@@ -134,9 +132,7 @@ TEST_F(Accelerators, KeysMatchOnlyWithTheirModifiers) {
                    " ::menu::menu -ishortcut 16463 Open {lappend ::ran ctrl-o};"
                    " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran alt-f4};"
                    " ::menu::menu -ishortcut [expr {0x6053}] SaveAs {lappend ::ran ctrl-shift-s}"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     key(0x4F, false, false, false);
     key(0x4F, true, true, false);
     key(0x73, false, false, false);
@@ -155,9 +151,7 @@ TEST_F(Accelerators, ATableDiscardedWhileTranslatingIsDestroyedAfterwards) {
                    "  lappend ::ran rebuild;"
                    "  ::menu::createmenu {::menu::menu -ishortcut 16467 Save {lappend ::ran save}; "
                    "                      ::menu::menu -ishortcut 16463 Open2 ::rebuild}"
-                   "}; ::menu::createmenu {::menu::menu -ishortcut 16463 Open ::rebuild}")
-                  .code,
-              TCL_OK);
+                   "}; ::menu::createmenu {::menu::menu -ishortcut 16463 Open ::rebuild}").code, TCL_OK);
     key(0x4F, false, true, false);
     const platform::AcceleratorTableHandle old = commands::acceleratorTable();
     headless::clearCalls();

@@ -8,7 +8,7 @@ namespace {
 using namespace host_test;
 using FileDialog = Host;
 
-constexpr const char* kUsage = "wrong # args: should be \"::vesk::filedlg filter\"";
+constexpr const char* kUsage = "error: wrong # args: should be \"::vesk::filedlg filter\"";
 
 const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
 
@@ -16,9 +16,7 @@ TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
     for (const char* script : {"::vesk::filedlg", "::vesk::filedlg -save", "::vesk::filedlg --", "::vesk::filedlg -title",
                                "::vesk::filedlg -title T", "::vesk::filedlg a b", "::vesk::filedlg -save a b"}) {
         SCOPED_TRACE(script);
-        const auto e = eval(script);
-        EXPECT_EQ(e.code, TCL_ERROR);
-        EXPECT_EQ(e.result, kUsage);
+        EXPECT_EQ(eval(script).outcome(), kUsage);
     }
     EXPECT_EQ(eval("::vesk::filedlg -x a").result,
               "bad options \"-x\": must be -noplaces, -addtorecent, -title, -save, -open, or --");
@@ -98,13 +96,11 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
 
 TEST_F(FileDialog, SelectionBecomesAList) {
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\My Files\\a b.txt"}));
-    const auto one = eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]");
-    EXPECT_EQ(one.code, TCL_OK);
-    EXPECT_EQ(one.result, "1 {C:\\My Files\\a b.txt}");
+    EXPECT_EQ(eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]").outcome(),
+              "ok: 1 {C:\\My Files\\a b.txt}");
 
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
-    const auto three = eval("::vesk::filedlg -save {All|*.*}");
-    EXPECT_EQ(three.code, TCL_OK);
+    EXPECT_EQ(eval("::vesk::filedlg -save {All|*.*}").code, TCL_OK);
     // Bytes pass unchanged, whatever their encoding.
     EXPECT_EQ(listElements(Tcl_GetObjResult(host::interpreter())),
               (std::vector<std::string>{"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
@@ -119,26 +115,19 @@ TEST_F(FileDialog, SelectionBecomesAList) {
 
 TEST_F(FileDialog, CancelAndFailureCodes) {
     headless::queueDialogAnswer(headless::cancelDialog());
-    auto e = eval("::vesk::filedlg {All|*.*}");
-    EXPECT_EQ(e.code, TCL_ERROR);
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 0");
+    EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 0");
 
     headless::DialogAnswer failed;
     failed.errorCode = 0xFFFF;
     headless::queueDialogAnswer(failed);
-    e = eval("::vesk::filedlg -save {All|*.*}");
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 65535");
+    EXPECT_EQ(eval("::vesk::filedlg -save {All|*.*}").result, "error on GetOpenFileName/GetSaveFileName: 65535");
 
     // A selection that does not fit the 32768-byte buffer.
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12759, 'b')}));
-    e = eval("::vesk::filedlg {All|*.*}");
-    EXPECT_EQ(e.code, TCL_ERROR);
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 12291");
+    EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 12291");
     // One byte less fits exactly.
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12758, 'b')}));
-    e = eval("llength [::vesk::filedlg {All|*.*}]");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "3");
+    EXPECT_EQ(eval("llength [::vesk::filedlg {All|*.*}]").outcome(), "ok: 3");
 }
 
 TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
@@ -182,17 +171,13 @@ TEST_F(FileDialog, CommandsWhileTheDialogIsUp) {
     // The dialog's own message loop hands commands to the window meanwhile:
     // here one that rebuilds the bar and destroys the window.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"
-                   " ::screen::destroywnd $parentwindow}}")
-                  .code,
-              TCL_OK);
+                   " ::screen::destroywnd $parentwindow}}").code, TCL_OK);
     headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
     answer.whileOpen = [] {
         headless::sendMessage({host::mainWindow(), platform::kWmCommand, 40000, 0});
     };
     headless::queueDialogAnswer(answer);
-    const auto e = eval("::vesk::filedlg -title Open {All|*.*}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "{C:\\a.txt}");
+    EXPECT_EQ(eval("::vesk::filedlg -title Open {All|*.*}").outcome(), "ok: {C:\\a.txt}");
     EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(host::runMessageLoop(), 0);

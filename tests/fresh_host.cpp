@@ -72,6 +72,11 @@ Evaluation eval(std::string_view script) {
     return e;
 }
 
+std::string Evaluation::outcome() const {
+    const std::string kind = code == TCL_OK ? "ok" : code == TCL_ERROR ? "error" : "code " + std::to_string(code);
+    return kind + ": " + result;
+}
+
 int evalWords(const std::vector<std::string>& words) {
     Tcl_Obj* list = listOf(words);
     Tcl_IncrRefCount(list);

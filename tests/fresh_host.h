@@ -44,6 +44,8 @@ struct Evaluation {
     std::string result;
     std::optional<std::string> errorInfo;  // the global, if it exists
     std::optional<std::string> errorCode;  // the global, if it exists
+    // The code and result: "ok: result", "error: result" or "code N: result".
+    std::string outcome() const;
 };
 // Evaluates script at global level, with errorInfo and errorCode unset first,
 // so that what is read afterwards was left by this evaluation.

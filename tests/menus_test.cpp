@@ -85,9 +85,7 @@ TEST_F(Menus, ShortcutLabels) {
                    " ::menu::menu -ishortcut 0 Plain d;"
                    " ::menu::menu -ishortcut [expr {0x40C1}] High e;"
                    " ::menu::menu -ishortcut [expr {0x2000 | 0x70}] Help f;"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Open\tCtrl+O", "Exit\tAlt+F4", "All\tShift+Ctrl+Alt+K", "Plain",
                                                        // The name comes from the low seven bits (0x41), the
                                                        // accelerator from all eight.
@@ -104,9 +102,7 @@ TEST_F(Menus, LongLabelIsCutAt255Bytes) {
     std::string wide;
     for (int i = 0; i < 150; ++i) wide += "\xC3\xA9";
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 " + caption + " a; ::menu::menu " + caption +
-                   " b; ::menu::menu -ishortcut 16463 " + wide + " c}")
-                  .code,
-              TCL_OK);
+                   " b; ::menu::menu -ishortcut 16463 " + wide + " c}").code, TCL_OK);
     const auto all = items(bar());
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].text, std::string(255, 'x'));
@@ -122,9 +118,7 @@ TEST_F(Menus, OptionParsing) {
                    " ::menu::menu -i 16463 Abbrev b;"
                    " ::menu::menu -ishortcut 16463 -ishortcut 0 Later c;"
                    " ::menu::menu -ishortcut 16463 -- -dash d;"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"-x", "Abbrev\tCtrl+O", "Later", "-dash\tCtrl+O"}));
 
     // Failures inside a body use up no command ID.
@@ -135,9 +129,7 @@ TEST_F(Menus, OptionParsing) {
                    " lappend ::errors [catch {::menu::menu A} m] $m;"
                    " lappend ::errors [catch {::menu::menu A a b} m] $m;"
                    " ::menu::menu Next n"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     EXPECT_EQ(globalList("::errors"),
               (std::vector<std::string>{"1", "wrong # args: should be \"::menu::menu ?options? caption action\"", "1",
                                         "bad options \"-x\": must be -ishortcut or --", "1",
@@ -161,12 +153,9 @@ TEST_F(Menus, WrongWordCounts) {
 
 TEST_F(Menus, IdleStateRefusesItems) {
     const int before = commands::nextCommandId();
-    const auto item = eval("::menu::menu Open a");
-    EXPECT_EQ(item.code, TCL_ERROR);
-    EXPECT_EQ(item.result, kNotInCreateMenu);
+    EXPECT_EQ(eval("::menu::menu Open a").outcome(), "error: " + std::string(kNotInCreateMenu));
     const auto separator = eval("::menu::separator");
-    EXPECT_EQ(separator.code, TCL_ERROR);
-    EXPECT_EQ(separator.result, "");
+    EXPECT_EQ(separator.outcome(), "error: ");
     EXPECT_EQ(separator.errorCode, "{" + std::string(kNotInCreateMenu) + "}");
     EXPECT_EQ(commands::nextCommandId(), before);
     EXPECT_FALSE(global("::menu::actions(40000)").has_value());
@@ -182,8 +171,7 @@ TEST_F(Menus, FailedBodyLeavesTheBarAndALeftoverMenuThatTheNextCallDestroys) {
     const platform::MenuHandle kept = bar();
 
     const auto failed = eval("::menu::createmenu {::menu::menu New n; ::menu::submenu Sub {::menu::menu S s}; error boom}");
-    EXPECT_EQ(failed.code, TCL_ERROR);
-    EXPECT_EQ(failed.result, "boom");
+    EXPECT_EQ(failed.outcome(), "error: boom");
     ASSERT_TRUE(failed.errorInfo.has_value());
     EXPECT_NE(failed.errorInfo->find("\n    (while creating menu)"), std::string::npos);
     EXPECT_EQ(bar(), kept);
@@ -238,9 +226,8 @@ TEST_F(Menus, CreateMenuInsideABodyIsRefusedAndTouchesNothing) {
     EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
 
     // Uncaught, the refusal fails the outer body like any error.
-    const auto uncaught = eval("::menu::createmenu {::menu::menu X x; ::menu::createmenu {}}");
-    EXPECT_EQ(uncaught.code, TCL_ERROR);
-    EXPECT_EQ(uncaught.result, "not valid here - a menu is being built");
+    EXPECT_EQ(eval("::menu::createmenu {::menu::menu X x; ::menu::createmenu {}}").outcome(),
+              "error: not valid here - a menu is being built");
     EXPECT_NE(commands::menuUnderConstruction(), 0);
     EXPECT_EQ(strayMenus(bar()), 0);
     // And once no body runs, createmenu works again.
@@ -271,8 +258,7 @@ TEST_F(Menus, FailedSubmenuBodyIsDestroyedAndThePositionRestored) {
 
 TEST_F(Menus, SubmenuOutsideCreateMenuRunsItsBodyButCannotInsertItself) {
     headless::clearConsoleOutput();
-    const auto outside = eval("::menu::submenu Lone {::menu::menu Inside i; ::menu::separator}");
-    EXPECT_EQ(outside.code, TCL_OK);
+    EXPECT_EQ(eval("::menu::submenu Lone {::menu::menu Inside i; ::menu::separator}").code, TCL_OK);
     EXPECT_EQ(global("::menu::actions(0)"), "i");  // no bar yet: the IDs have not started at 40000
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(headless::consoleOutput(), "Invalid menu handle.\r\n in ::menu::submenu\n\n");
@@ -312,9 +298,7 @@ TEST_F(Menus, FailedInsertionsAreReportedAndStillAdvance) {
 }
 
 TEST_F(Menus, TheItemAfter10000GetsId50000) {
-    ASSERT_EQ(eval("::menu::createmenu {for {set i 0} {$i < 10001} {incr i} {::menu::menu Item$i [list set ::ran $i]}}")
-                  .code,
-              TCL_OK);
+    ASSERT_EQ(eval("::menu::createmenu {for {set i 0} {$i < 10001} {incr i} {::menu::menu Item$i [list set ::ran $i]}}").code, TCL_OK);
     const auto all = items(bar());
     ASSERT_EQ(all.size(), 10001u);
     EXPECT_EQ(all.back().id, 50000u);
@@ -327,8 +311,7 @@ TEST_F(Menus, TheItemAfter10000GetsId50000) {
 
 TEST_F(Menus, WindowDestroyedByTheBodyGetsNoBarAndNothingLeaks) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu A a}").code, TCL_OK);
-    const auto built = eval("::menu::createmenu {::menu::menu B b; ::screen::destroywnd $parentwindow; ::menu::menu C c}");
-    EXPECT_EQ(built.code, TCL_OK);
+    EXPECT_EQ(eval("::menu::createmenu {::menu::menu B b; ::screen::destroywnd $parentwindow; ::menu::menu C c}").code, TCL_OK);
     EXPECT_FALSE(headless::window(host::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(commands::menuUnderConstruction(), 0);

@@ -34,9 +34,7 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     // Passing the bounds back leaves a top-level window where it is.
     headless::clearCalls();
     const std::string h = std::to_string(host::mainWindow());
-    const Evaluation same = run("::screen::setbounds $h [::screen::getbounds $h]");
-    EXPECT_EQ(same.code, TCL_OK);
-    EXPECT_EQ(same.result, "");
+    EXPECT_EQ(run("::screen::setbounds $h [::screen::getbounds $h]").outcome(), "ok: ");
     EXPECT_EQ(callsNamed("SetWindowPos"), std::vector<std::string>{"SetWindowPos(" + h + ", 0, 26, 26, 656, 519, 0x2114)"});
     EXPECT_EQ(frame(), text(headless::kDefaultFrame));
 
@@ -50,14 +48,10 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
 
 TEST_F(WindowCommands, SetWindowTextPassesTheBytesUnchanged) {
     const std::string title = "Gr\xC3\xB6\xC3\x9F" "e {x} [y] $z";
-    const Evaluation e = run("::screen::setwindowtext $h {" + std::string("Gr\xC3\xB6\xC3\x9F") + "e {x} [y] $z}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "");
+    EXPECT_EQ(run("::screen::setwindowtext $h {" + title + "}").outcome(), "ok: ");
     EXPECT_EQ(headless::window(host::mainWindow())->title, title);
     // A handle that names no window: nothing happens, and no error.
-    const Evaluation unknown = run("::screen::setwindowtext 99999 lost");
-    EXPECT_EQ(unknown.code, TCL_OK);
-    EXPECT_EQ(unknown.result, "");
+    EXPECT_EQ(run("::screen::setwindowtext 99999 lost").outcome(), "ok: ");
     EXPECT_EQ(headless::window(host::mainWindow())->title, title);
 }
 
@@ -86,9 +80,7 @@ proc ::screen::doresize {clientArea} {
     lappend ::test::insideCall [info level]
     return "left by doresize"
 })tcl");
-    const Evaluation e = eval("::screen::setbounds $parentwindow {10 20 500 400}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "");
+    EXPECT_EQ(eval("::screen::setbounds $parentwindow {10 20 500 400}").outcome(), "ok: ");
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 484 361"});
     // Evaluated from within the command, one level below it.
     EXPECT_EQ(globalList("::test::insideCall"), std::vector<std::string>{"1"});
@@ -97,8 +89,7 @@ proc ::screen::doresize {clientArea} {
     eval("proc ::screen::doresize {clientArea} { error {bad resize} }");
     headless::clearConsoleOutput();
     const Evaluation failing = eval("::screen::setbounds $parentwindow {10 20 300 200}");
-    EXPECT_EQ(failing.code, TCL_OK);
-    EXPECT_EQ(failing.result, "");
+    EXPECT_EQ(failing.outcome(), "ok: ");
     EXPECT_EQ(failing.errorInfo, std::nullopt);  // reported, then put back as it was
     EXPECT_EQ(headless::consoleOutput().rfind("bad resize\nbad resize\n    while executing\n", 0), 0u)
         << headless::consoleOutput();
@@ -113,8 +104,7 @@ proc ::screen::doresize {clientArea} {
 proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl");
     headless::clearConsoleOutput();
     // The proc has no parentwindow of its own; the resize script still finds it.
-    const Evaluation e = eval("::test::grow $parentwindow");
-    EXPECT_EQ(e.code, TCL_OK) << e.result;
+    EXPECT_EQ(eval("::test::grow $parentwindow").outcome(), "ok: ");
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 384 261"});
     EXPECT_EQ(globalList("::test::levels"), std::vector<std::string>{"1"});
