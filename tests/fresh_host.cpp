@@ -88,8 +88,6 @@ int evalWords(const std::vector<std::string>& words) {
     return code;
 }
 
-std::string result() { return Tcl_GetStringResult(host::interpreter()); }
-
 Tcl_Obj* listOf(const std::vector<std::string>& words) {
     Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     for (const std::string& word : words)
@@ -113,7 +111,7 @@ std::optional<std::vector<std::string>> listElements(Tcl_Obj* list) {
 std::optional<std::vector<std::string>> listElements(std::string_view text) {
     Tcl_Obj* list = Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
     Tcl_IncrRefCount(list);
-    auto out = listElements(list);
+    const auto out = listElements(list);
     Tcl_DecrRefCount(list);
     return out;
 }
@@ -153,13 +151,6 @@ std::vector<std::string> boxes() {
     return out;
 }
 
-platform::MenuHandle bar() {
-    const auto state = headless::window(host::mainWindow());
-    return state ? state->menu : 0;
-}
-
-std::vector<headless::MenuItemRecord> items(platform::MenuHandle menu) { return headless::menuItems(menu); }
-
 std::vector<std::string> labels(platform::MenuHandle menu) {
     std::vector<std::string> out;
     for (const auto& item : headless::menuItems(menu)) out.push_back(item.type == platform::kMftSeparator ? "-" : item.text);
@@ -178,10 +169,6 @@ int strayMenus(platform::MenuHandle windowBar) {
     collectMenus(windowBar, owned);
     collectMenus(commands::menuUnderConstruction(), owned);
     return headless::liveMenuCount() - static_cast<int>(owned.size());
-}
-
-platform::LResult command(unsigned id, unsigned highWord) {
-    return headless::sendMessage({host::mainWindow(), platform::kWmCommand, (platform::WParam{highWord} << 16) | id, 0});
 }
 
 platform::LResult key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {

@@ -52,7 +52,7 @@ struct Evaluation {
 Evaluation eval(std::string_view script);
 // Runs the words as one command at global level; returns the completion code.
 int evalWords(const std::vector<std::string>& words);
-std::string result();
+inline std::string result() { return Tcl_GetStringResult(host::interpreter()); }
 
 // A Tcl list of the words, each a fresh object of exactly those bytes.
 Tcl_Obj* listOf(const std::vector<std::string>& words);
@@ -76,14 +76,19 @@ std::vector<std::string> boxes();
 
 // The main window's menu bar (0 for none or no window), the items of a menu,
 // and its labels ("-" for a separator).
-platform::MenuHandle bar();
-std::vector<headless::MenuItemRecord> items(platform::MenuHandle menu);
+inline platform::MenuHandle bar() {
+    const auto state = headless::window(host::mainWindow());
+    return state ? state->menu : 0;
+}
+inline std::vector<headless::MenuItemRecord> items(platform::MenuHandle menu) { return headless::menuItems(menu); }
 std::vector<std::string> labels(platform::MenuHandle menu);
 // Live menus that neither the window's bar nor the menu under construction owns.
 int strayMenus(platform::MenuHandle windowBar);
 
 // WM_COMMAND to the main window as a menu sends it (high word 0).
-platform::LResult command(unsigned id, unsigned highWord = 0);
+inline platform::LResult command(unsigned id, unsigned highWord = 0) {
+    return headless::sendMessage({host::mainWindow(), platform::kWmCommand, (platform::WParam{highWord} << 16) | id, 0});
+}
 // A key pressed with the given modifiers, handled as the loop would hand it over.
 platform::LResult key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt);
 

@@ -23,15 +23,9 @@ constexpr int kSequencesPerShard = 2500;
 
 class Torture : public StartedInTest, public testing::WithParamInterface<int> {
 protected:
-    void SetUp() override {
-        StartedInTest::SetUp();
-        restart();
-    }
-
-    void TearDown() override {
-        generator_ = nullptr;
-        StartedInTest::TearDown();
-    }
+    void SetUp() override { StartedInTest::SetUp(), restart(); }
+    // The generator lives in the test body: nothing may call into it after.
+    void TearDown() override { generator_ = nullptr, StartedInTest::TearDown(); }
 
     // A new process, as far as the host and the platform can tell.
     void restart() {
@@ -54,9 +48,7 @@ protected:
         case 0: command(generator_->commandId()); break;
         case 1: key(generator_->virtualKey(), generator_->chance(30), generator_->chance(60), generator_->chance(30)); break;
         case 2: headless::resizeWindow(host::mainWindow(), 300 + generator_->below(400), 200 + generator_->below(300)); break;
-        default:
-            if (generator_->chance(20)) platform::destroyWindow(host::mainWindow());
-            break;
+        default: if (generator_->chance(20)) platform::destroyWindow(host::mainWindow());
         }
         --nesting_;
     }
@@ -75,17 +67,13 @@ protected:
         }
     }
 
-    void evalStep(const std::string& script) {
-        log_ << "eval: " << script << "\n";
-        const auto e = eval(script);
-        ++evals_[e.code == TCL_OK ? 0 : 1];
-    }
-
     void step() {
-        Generator& g = *generator_;
-        const Step next = g.step();
+        const Step next = generator_->step();
         switch (next.kind) {
-        case Step::Kind::Script: evalStep(next.script); break;
+        case Step::Kind::Script:
+            log_ << "eval: " << next.script << "\n";
+            ++evals_[eval(next.script).code == TCL_OK ? 0 : 1];
+            break;
         case Step::Kind::Command:
             log_ << "command " << next.commandId << "\n";
             command(next.commandId, next.highWord);
@@ -109,11 +97,8 @@ protected:
             // No body is left counted as running: a top-level bar can be built
             // (with no resize action, which could build another when it is installed).
             ASSERT_EQ(eval("set ::t::mode identity; set ::t::resizeAction {}; "
-                           "::menu::createmenu {::menu::menu -ishortcut 16449 Probe {}}").code,
-                      TCL_OK);
-            if (headless::window(host::mainWindow())) {
-                ASSERT_EQ(labels(bar()).size(), 1u);
-            }
+                           "::menu::createmenu {::menu::menu -ishortcut 16449 Probe {}}").code, TCL_OK);
+            if (headless::window(host::mainWindow())) { ASSERT_EQ(labels(bar()).size(), 1u); }
             ASSERT_EQ(commands::menuUnderConstruction(), 0);
         }
     }

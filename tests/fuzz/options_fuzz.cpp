@@ -35,11 +35,9 @@ std::string optionWord(fuzz::Input& input) {
     return input.flag() ? kWords[input.below(static_cast<int>(std::size(kWords)))] : input.word();
 }
 
-bool startsWith(const std::string& text, std::string_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
 void checkOptionError(int code, int option, const std::string& word) {
     FUZZ_CHECK(code == TCL_ERROR);
-    FUZZ_CHECK(startsWith(result(), (option == -2 ? "ambiguous options \"" : "bad options \"") + std::string(word.c_str()) + "\""));
+    FUZZ_CHECK(result().starts_with((option == -2 ? "ambiguous options \"" : "bad options \"") + std::string(word.c_str()) + "\""));
 }
 
 void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
@@ -119,20 +117,17 @@ void menuItem(std::vector<std::string> words) {
     FUZZ_CHECK(evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
     FUZZ_CHECK(Tcl_GetString(Tcl_GetObjResult(interp)) == std::string_view(words[i + 1].c_str()));
     std::string label = words[i].c_str();
-    if (shortcut != 0) {
-        label += std::string("\t") + (shortcut & 0x2000 ? "Shift+" : "") + (shortcut & 0x4000 ? "Ctrl+" : "") +
-                 (shortcut & 0x8000 ? "Alt+" : "");
-    }
+    if (shortcut != 0) label += fuzz::modifierWords(shortcut);
     const std::string& shown = items[0].text;
-    FUZZ_CHECK(shown.size() <= 255 && startsWith(shown, label.substr(0, 255)));
+    FUZZ_CHECK(shown.size() <= 255 && shown.starts_with(label.substr(0, 255)));
     const std::string keyName = shown.substr(std::min(shown.size(), label.size()));
     FUZZ_CHECK(keyName.find('\t') == std::string::npos);
     FUZZ_CHECK(shortcut == 0 ? shown == label : (!keyName.empty() || label.size() >= 255));
     FUZZ_CHECK(commands::acceleratorCount() == (shortcut != 0 ? 1 : 0));
     if (shortcut != 0) {
         const platform::Accelerator& entry = commands::acceleratorEntries()[0];
-        FUZZ_CHECK(entry.key == (shortcut & 0xFF) && entry.cmd == 40000);
-        FUZZ_CHECK(entry.fVirt == (3 | (shortcut & 0x8000 ? 0x10 : 0) | (shortcut & 0x4000 ? 8 : 0) | (shortcut & 0x2000 ? 4 : 0)));
+        const platform::Accelerator expected = fuzz::acceleratorFor(shortcut, 40000);
+        FUZZ_CHECK(entry.key == expected.key && entry.cmd == expected.cmd && entry.fVirt == expected.fVirt);
     }
 }
 

@@ -74,8 +74,7 @@ public:
 
     std::string statement(int depth) {
         switch (in_.byte() % 16) {
-        case 0:
-        case 1: return command({"::menu::menu", "-ishortcut", in_.flag() ? std::to_string(in_.integer()) : in_.word(),
+        case 0: case 1: return command({"::menu::menu", "-ishortcut", in_.flag() ? std::to_string(in_.integer()) : in_.word(),
                                 caption(), body(depth)});
         case 2: return command({"::menu::menu", caption(), body(depth)});
         case 3: return command({"::menu::separator"});
@@ -179,12 +178,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Decoder decode(input);
     for (int steps = 0; steps < 32 && !input.empty(); ++steps) {
         switch (input.byte() % 10) {
-        case 0:
-        case 1: evalWords({"::menu::createmenu", decode.body(0)}); break;
+        case 0: case 1: evalWords({"::menu::createmenu", decode.body(0)}); break;
         case 2: evalWords({"eval", decode.body(0)}); break;  // items outside any bar's body
-        case 3:
-        case 4:
-        case 5: userEvent(input); break;
+        case 3: case 4: case 5: userEvent(input); break;
         case 6:
             evalWords({"set", "::f::mode", kModes[input.below(std::size(kModes))]});
             evalWords({"set", "::f::countdown", std::to_string(1 + input.below(4))});
