@@ -140,23 +140,15 @@ std::string Generator::bounds() {
 
 std::string Generator::oddWindowCommand() {
     static constexpr const char* kCommands[] = {
-        "catch {::screen::getclientrect 0}",
-        "catch {::screen::getbounds -1}",
-        "catch {::screen::setbounds 424242 {0 0 100 100}}",
-        "catch {::screen::destroywnd 7}",
-        "catch {::screen::setwindowtext 99999 {vesk torture}}",
-        "catch {::screen::getclientrect [expr {$parentwindow + 1}]}",
-        "catch {::screen::getbounds 0x7fffffff}",
-        "catch {::screen::getclientrect 4294967295}",
-        "catch {::screen::setbounds nowindow {0 0 1 1}}",
-        "catch {::screen::setbounds $parentwindow {1 2 3}}",
-        "catch {::screen::setbounds $parentwindow {a b c d}}",
-        "catch {::screen::setbounds $parentwindow \"\\{1 2\"}",
+        "catch {::screen::getclientrect 0}", "catch {::screen::getbounds -1}",
+        "catch {::screen::setbounds 424242 {0 0 100 100}}", "catch {::screen::destroywnd 7}",
+        "catch {::screen::setwindowtext 99999 {vesk torture}}", "catch {::screen::getclientrect [expr {$parentwindow + 1}]}",
+        "catch {::screen::getbounds 0x7fffffff}", "catch {::screen::getclientrect 4294967295}",
+        "catch {::screen::setbounds nowindow {0 0 1 1}}", "catch {::screen::setbounds $parentwindow {1 2 3}}",
+        "catch {::screen::setbounds $parentwindow {a b c d}}", "catch {::screen::setbounds $parentwindow \"\\{1 2\"}",
         "catch {::screen::setbounds $parentwindow [::screen::getbounds $parentwindow]}",
-        "catch {::screen::getclientrect $parentwindow} ::t::area",
-        "::screen::setwindowtext $parentwindow {vesk torture}",
-        "catch {::screen::destroywnd}",
-        "::vesk::querytimer",
+        "catch {::screen::getclientrect $parentwindow} ::t::area", "::screen::setwindowtext $parentwindow {vesk torture}",
+        "catch {::screen::destroywnd}", "::vesk::querytimer",
     };
     return pick(*this, kCommands);
 }
