@@ -18,6 +18,14 @@ split_test::Split splitChecked(const std::string& text) {
     return split;
 }
 
+// count random characters of alphabet.
+template <std::size_t N>
+std::string randomText(std::mt19937& random, const char (&alphabet)[N], int count) {
+    std::string text(static_cast<std::size_t>(count), ' ');
+    for (char& c : text) c = alphabet[std::uniform_int_distribution<int>(0, static_cast<int>(N) - 1)(random)];
+    return text;
+}
+
 struct Row {
     const char* line;
     std::vector<std::string> args;
@@ -62,10 +70,8 @@ TEST(CommandLine, RandomLinesStayInsideTheirBlock) {
     static constexpr char kAlphabet[] = {' ', '\t', '"', '"', '\\', '\\', 'a', 'b', 'x', '\xE9', '$', '{'};
     std::mt19937 random(20240611);
     std::uniform_int_distribution<int> length(0, 40);
-    std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
     for (int n = 0; n < 100000; ++n) {
-        std::string line(static_cast<std::size_t>(length(random)), ' ');
-        for (char& c : line) c = kAlphabet[pick(random)];
+        const std::string line = randomText(random, kAlphabet, length(random));
         const auto split = splitChecked(line);
         // No argument is longer than the text it came from.
         for (const std::string& arg : split.args) ASSERT_LE(arg.size(), line.size()) << line;
@@ -81,13 +87,9 @@ TEST(CommandLine, JoinedArgumentsSplitBackUnchanged) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> argumentCount(1, 6);
     std::uniform_int_distribution<int> length(0, 8);
-    std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 1);
     for (int n = 0; n < 100000; ++n) {
         std::vector<std::string> argv(static_cast<std::size_t>(argumentCount(random)));
-        for (std::string& arg : argv) {
-            arg.assign(static_cast<std::size_t>(length(random)), ' ');
-            for (char& c : arg) c = kAlphabet[pick(random)];
-        }
+        for (std::string& arg : argv) arg = randomText(random, kAlphabet, length(random));
         const std::string line = joined(argv);
         ASSERT_EQ(splitChecked(line).args, argv) << "joined as [" << line << "]";
     }
