@@ -40,14 +40,12 @@ TEST_F(Menus, ItemRecordsAndCommandIdsOfANestedBar) {
     EXPECT_EQ(records(top[1].subMenu), std::vector<std::string>{"0x12 0x0 40001 First"});
 
     // Every insertion is by position into the menu being filled, with a 48-byte record.
-    const auto inserts = callsNamed("InsertMenuItemA(");
-    ASSERT_EQ(inserts.size(), 5u);
-    EXPECT_EQ(inserts[0].rfind("InsertMenuItemA(" + std::to_string(first) + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)", 0), 0u);
-    EXPECT_EQ(inserts[1], "InsertMenuItemA(" + std::to_string(top[1].subMenu) + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)");
-    EXPECT_EQ(inserts[2], "InsertMenuItemA(" + std::to_string(first) + ", 1, 1, 48, 0x14, 0x0, 0, " +
-                              std::to_string(top[1].subMenu) + ", Recent)");
-    EXPECT_EQ(inserts[3], "InsertMenuItemA(" + std::to_string(first) + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))");
-    EXPECT_EQ(inserts[4], "InsertMenuItemA(" + std::to_string(first) + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)");
+    const std::string inBar = "InsertMenuItemA(" + std::to_string(first), sub = std::to_string(top[1].subMenu);
+    EXPECT_EQ(callsNamed("InsertMenuItemA("),
+              (std::vector<std::string>{inBar + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)",
+                                        "InsertMenuItemA(" + sub + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)",
+                                        inBar + ", 1, 1, 48, 0x14, 0x0, 0, " + sub + ", Recent)",
+                                        inBar + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))", inBar + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)"}));
     EXPECT_EQ(eval("list $::menu::actions(40000) $::menu::actions(40001) $::menu::actions(40002)").outcome(), "ok: a b q");
 
     // A second bar starts again at 40000 and replaces the first, submenus and all.
