@@ -24,11 +24,12 @@ struct Split {
 namespace detail {
 constexpr std::size_t kGuard = 64;
 constexpr unsigned char kGuardByte = 0xA5;
-inline struct {
+struct Allocation {
     unsigned char* base = nullptr;
     std::size_t size = 0;
     int requests = 0;
-} allocation;
+};
+inline Allocation allocation;
 
 inline void* guardedAllocate(std::size_t size) {
     ++allocation.requests;
