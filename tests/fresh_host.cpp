@@ -38,9 +38,15 @@ const std::filesystem::path& folder() {
     return folder;
 }
 
+// Hosts restart thousands of times in the torture and the fuzz targets: the
+// file is written only when its text changes (or a test removed it).
 void writeScript(std::string_view extra) {
-    std::ofstream(folder() / "default" / "vesk.tcl", std::ios::binary | std::ios::trunc)
-        << kStubScript << "\n" << extra << "\n";
+    static std::string written;
+    const std::string text = std::string(kStubScript) + "\n" + std::string(extra) + "\n";
+    const std::filesystem::path path = folder() / "default" / "vesk.tcl";
+    if (text == written && std::filesystem::exists(path)) return;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    written = text;
 }
 
 void reset() {
