@@ -2,19 +2,12 @@
 #include <string>
 
 #include "support/console.h"
-#include "tests/host_fixture.h"
+#include "tests/host_test.h"
 
 namespace {
 
-class ConsoleReport : public host_test::HostFixture {
-protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        startHostOrFail();
-        headless::clearConsoleOutput();
-        headless::clearCalls();
-    }
-};
+using namespace host_test;
+using ConsoleReport = Host;
 
 TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
     ASSERT_EQ(eval("proc failing {} {error x}\nfailing").code, TCL_ERROR);
@@ -84,8 +77,7 @@ TEST_F(ConsoleReport, SystemErrorIsCutAt1023Bytes) {
 }
 
 TEST(ConsoleClosed, ReportsAreLostWithoutHarm) {
-    headless::reset();
-    Tcl_FindExecutable(nullptr);
+    reset();
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Eval(interp, "error lost");
     support::reportInterpreterError(interp);

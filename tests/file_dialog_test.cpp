@@ -1,31 +1,22 @@
 // ::vesk::filedlg: option parsing, the filter block and index, what the
 // platform dialog is given, the selection as a list, failures, centring.
 #include "commands/file_dialog.h"
-#include "tests/host_fixture.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using host_test::HostFixture;
+using namespace host_test;
+using FileDialog = Host;
 
-constexpr const char* kUsage = "wrong # args: should be \"::vesk::filedlg filter\"";
+constexpr const char* kUsage = "error: wrong # args: should be \"::vesk::filedlg filter\"";
 
-class FileDialog : public HostFixture {
-protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        startHostOrFail();
-    }
-
-    static const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
-};
+const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
 
 TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
     for (const char* script : {"::vesk::filedlg", "::vesk::filedlg -save", "::vesk::filedlg --", "::vesk::filedlg -title",
                                "::vesk::filedlg -title T", "::vesk::filedlg a b", "::vesk::filedlg -save a b"}) {
         SCOPED_TRACE(script);
-        const auto e = eval(script);
-        EXPECT_EQ(e.code, TCL_ERROR);
-        EXPECT_EQ(e.result, kUsage);
+        EXPECT_EQ(eval(script).outcome(), kUsage);
     }
     EXPECT_EQ(eval("::vesk::filedlg -x a").result,
               "bad options \"-x\": must be -noplaces, -addtorecent, -title, -save, -open, or --");
@@ -57,11 +48,7 @@ TEST_F(FileDialog, FilterBlocksAndIndices) {
         EXPECT_EQ(block.index, c.index);
 
         headless::queueDialogAnswer(headless::cancelDialog());
-        Tcl_Obj* words[] = {Tcl_NewStringObj("::vesk::filedlg", -1), Tcl_NewStringObj("--", -1),
-                            Tcl_NewStringObj(c.text.data(), static_cast<int>(c.text.size()))};
-        for (Tcl_Obj* w : words) Tcl_IncrRefCount(w);
-        Tcl_EvalObjv(host::interpreter(), 3, words, 0);
-        for (Tcl_Obj* w : words) Tcl_DecrRefCount(w);
+        evalWords({"::vesk::filedlg", "--", c.text});
         // The dialog reads the pairs up to the first empty string.
         const std::string& seen = lastDialog().filterBlock;
         EXPECT_EQ(seen, c.block.substr(0, seen.size()));
@@ -109,23 +96,14 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
 
 TEST_F(FileDialog, SelectionBecomesAList) {
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\My Files\\a b.txt"}));
-    const auto one = eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]");
-    EXPECT_EQ(one.code, TCL_OK);
-    EXPECT_EQ(one.result, "1 {C:\\My Files\\a b.txt}");
+    EXPECT_EQ(eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]").outcome(),
+              "ok: 1 {C:\\My Files\\a b.txt}");
 
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
-    const auto three = eval("::vesk::filedlg -save {All|*.*}");
-    EXPECT_EQ(three.code, TCL_OK);
-    Tcl_Obj* list = Tcl_GetObjResult(host::interpreter());
-    int count = 0;
-    Tcl_Obj** elements = nullptr;
-    ASSERT_EQ(Tcl_ListObjGetElements(nullptr, list, &count, &elements), TCL_OK);
-    ASSERT_EQ(count, 4);
-    EXPECT_STREQ(Tcl_GetString(elements[0]), "C:\\dir");
-    EXPECT_STREQ(Tcl_GetString(elements[1]), "a.txt");
-    EXPECT_STREQ(Tcl_GetString(elements[2]), "b {x}.txt");
+    EXPECT_EQ(eval("::vesk::filedlg -save {All|*.*}").code, TCL_OK);
     // Bytes pass unchanged, whatever their encoding.
-    EXPECT_STREQ(Tcl_GetString(elements[3]), "\xC3\xA9t\xE9.txt");
+    EXPECT_EQ(listElements(Tcl_GetObjResult(host::interpreter())),
+              (std::vector<std::string>{"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
 
     // An empty block (the first byte NUL) is an empty result.
     const char empty[] = {'\0', 'x', '\0', '\0'};
@@ -137,26 +115,19 @@ TEST_F(FileDialog, SelectionBecomesAList) {
 
 TEST_F(FileDialog, CancelAndFailureCodes) {
     headless::queueDialogAnswer(headless::cancelDialog());
-    auto e = eval("::vesk::filedlg {All|*.*}");
-    EXPECT_EQ(e.code, TCL_ERROR);
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 0");
+    EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 0");
 
     headless::DialogAnswer failed;
     failed.errorCode = 0xFFFF;
     headless::queueDialogAnswer(failed);
-    e = eval("::vesk::filedlg -save {All|*.*}");
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 65535");
+    EXPECT_EQ(eval("::vesk::filedlg -save {All|*.*}").result, "error on GetOpenFileName/GetSaveFileName: 65535");
 
     // A selection that does not fit the 32768-byte buffer.
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12759, 'b')}));
-    e = eval("::vesk::filedlg {All|*.*}");
-    EXPECT_EQ(e.code, TCL_ERROR);
-    EXPECT_EQ(e.result, "error on GetOpenFileName/GetSaveFileName: 12291");
+    EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 12291");
     // One byte less fits exactly.
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\dir", std::string(20000, 'a'), std::string(12758, 'b')}));
-    e = eval("llength [::vesk::filedlg {All|*.*}]");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "3");
+    EXPECT_EQ(eval("llength [::vesk::filedlg {All|*.*}]").outcome(), "ok: 3");
 }
 
 TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
@@ -185,11 +156,7 @@ TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
         headless::setDialogFrame(c.dialog);
         headless::queueDialogAnswer(headless::cancelDialog());
         eval("::vesk::filedlg {All|*.*}");
-        const platform::Rect& at = lastDialog().frameAfterHook;
-        EXPECT_EQ(at.left, c.expected.left);
-        EXPECT_EQ(at.top, c.expected.top);
-        EXPECT_EQ(at.right, c.expected.right);
-        EXPECT_EQ(at.bottom, c.expected.bottom);
+        EXPECT_EQ(text(lastDialog().frameAfterHook), text(c.expected));
     }
     const auto moves = callsNamed("SetWindowPos(");
     ASSERT_FALSE(moves.empty());
@@ -204,17 +171,13 @@ TEST_F(FileDialog, CommandsWhileTheDialogIsUp) {
     // The dialog's own message loop hands commands to the window meanwhile:
     // here one that rebuilds the bar and destroys the window.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"
-                   " ::screen::destroywnd $parentwindow}}")
-                  .code,
-              TCL_OK);
+                   " ::screen::destroywnd $parentwindow}}").code, TCL_OK);
     headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
     answer.whileOpen = [] {
         headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0});
     };
     headless::queueDialogAnswer(answer);
-    const auto e = eval("::vesk::filedlg -title Open {All|*.*}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "{C:\\a.txt}");
+    EXPECT_EQ(eval("::vesk::filedlg -title Open {All|*.*}").outcome(), "ok: {C:\\a.txt}");
     EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(host::runMessageLoop(), 0);

@@ -2,39 +2,26 @@
 #include <string>
 #include <vector>
 
-#include "host/command_line.h"
-#include "host/host.h"
-#include "tests/host_fixture.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using host_test::HostFixture;
+using namespace host_test;
+using StartUp = StartedInTest;
+using FileArguments = StartedInTest;
+using MessageLoop = StartedInTest;
 
 std::string handleText() { return std::to_string(support::mainWindow()); }
 
-// The elements of a Tcl list.
-std::vector<std::string> splitList(const std::string& text) {
-    std::vector<std::string> out;
-    Tcl_Obj* list = Tcl_NewStringObj(text.c_str(), -1);
-    Tcl_IncrRefCount(list);
-    int count = 0;
-    Tcl_Obj** elements = nullptr;
-    if (Tcl_ListObjGetElements(nullptr, list, &count, &elements) == TCL_OK) {
-        for (int i = 0; i < count; ++i) out.emplace_back(Tcl_GetString(elements[i]));
-    }
-    Tcl_DecrRefCount(list);
-    return out;
-}
-
-// The ::vesk::filedialog calls the recording script saw, as {mode, file}
-// pairs; each call's file word must be a one-element list.
+// The ::vesk::filedialog calls the stub script saw, as {mode, file} pairs;
+// each call's file word must be a one-element list.
 std::vector<std::pair<std::string, std::string>> fileCalls() {
     std::vector<std::pair<std::string, std::string>> out;
-    for (const std::string& call : HostFixture::globalList("::test::files")) {
-        const std::vector<std::string> words = splitList(call);
+    for (const std::string& call : globalList("::test::files")) {
+        const auto words = listElements(call).value_or(std::vector<std::string>{});
         EXPECT_EQ(words.size(), 2u) << call;
         if (words.size() != 2) continue;
-        const std::vector<std::string> files = splitList(words[1]);
+        const auto files = listElements(words[1]).value_or(std::vector<std::string>{});
         EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << words[1];
         if (files.size() != 1) continue;
         out.emplace_back(words[0], files[0]);
@@ -42,15 +29,23 @@ std::vector<std::pair<std::string, std::string>> fileCalls() {
     return out;
 }
 
+// Starts with the command line of argv; returns the file calls.
+std::vector<std::pair<std::string, std::string>> startWith(const std::vector<std::string>& argv, std::string_view extra = {}) {
+    std::vector<const char*> pointers;
+    for (const std::string& arg : argv) pointers.push_back(arg.c_str());
+    headless::setCommandLine(host::joinCommandLine(static_cast<int>(pointers.size()), pointers.data()));
+    writeScript(extra);
+    int exitCode = 0;
+    EXPECT_TRUE(host::startUp(platform::kSwShowDefault, exitCode) && host::interpreter() != nullptr && support::mainWindow() != 0);
+    return fileCalls();
+}
+
 // ::config::save leaves a trace that outlives the interpreter.
 constexpr std::string_view kSaveTrace =
     "proc ::config::save {} { ::screen::setwindowtext 0 \"saved $::parentwindow\" }";
 
-class StartUp : public HostFixture {};
-
 TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
-    writeScriptWith("set ::test::boundsAtStart [::screen::getbounds $parentwindow]");
-    startHostOrFail(3);
+    startHostOrFail("set ::test::boundsAtStart [::screen::getbounds $parentwindow]", 3);
     const std::string h = handleText();
 
     const std::vector<std::string> expected = {
@@ -73,8 +68,7 @@ TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
     const auto window = headless::window(support::mainWindow());
     ASSERT_TRUE(window.has_value());
     EXPECT_TRUE(window->visible);
-    EXPECT_EQ(window->className, "VESK2APP");
-    EXPECT_EQ(window->title, "no title");
+    EXPECT_EQ(window->className + "|" + window->title, "VESK2APP|no title");
     // The size message of the window's creation is not passed to the script.
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{});
     EXPECT_EQ(headless::consoleOutput(), "");
@@ -91,9 +85,7 @@ TEST_F(StartUp, ParentWindowIsLinkedReadOnly) {
     startHostOrFail();
     EXPECT_EQ(global("parentwindow"), handleText());
 
-    const auto attempt = eval("set parentwindow 5");
-    EXPECT_EQ(attempt.code, TCL_ERROR);
-    EXPECT_EQ(attempt.result, "can't set \"parentwindow\": linked variable is read-only");
+    EXPECT_EQ(eval("set parentwindow 5").outcome(), "error: can't set \"parentwindow\": linked variable is read-only");
     EXPECT_EQ(global("parentwindow"), handleText());
     EXPECT_EQ(eval("::screen::getclientrect $parentwindow").result, "0 0 640 480");
 }
@@ -102,16 +94,15 @@ TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
     // The script is read as UTF-8 even where the system's encoding is
     // another (the C locale's is ISO 8859-1 to Tcl): a literal equals its
     // escapes, and the error report carries the text as written.
-    writeScriptWith(
-        "set ::test::before [string equal \"Grüße Ж 日本\" \"Gr\\u00fc\\u00dfe \\u0416 \\u65e5\\u672c\"]\n"
-        "error \"broken script ü\"\nset ::test::after 1");
     headless::setCommandLine("vesk2b one.txt");
     ::setenv("LC_ALL", "C", 1);
-    startHostOrFail();
+    startHostOrFail(
+        "set ::test::before [string equal \"Grüße Ж 日本\" \"Gr\\u00fc\\u00dfe \\u0416 \\u65e5\\u672c\"]\n"
+        "error \"broken script ü\"\nset ::test::after 1");
     ::unsetenv("LC_ALL");
 
     const std::string path = (folder() / "default" / "vesk.tcl").string();
-    const int line = 13;  // the error line: the recording script's lines, then the ones above
+    const int line = 13;  // the error line: the stub script's lines, then the ones above
     EXPECT_EQ(headless::consoleOutput(), "broken script ü\n"
                                          "broken script ü\n"
                                          "    while executing\n"
@@ -126,7 +117,8 @@ TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
 
 TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
     std::filesystem::remove(folder() / "default" / "vesk.tcl");
-    startHostOrFail();
+    int exitCode = -1;
+    ASSERT_TRUE(host::startUp(platform::kSwShowDefault, exitCode));
     const std::string path = (folder() / "default" / "vesk.tcl").string();
     const std::string message = "couldn't read file \"" + path + "\": no such file or directory";
     EXPECT_EQ(headless::consoleOutput().substr(0, message.size() + 1), message + "\n");
@@ -134,11 +126,8 @@ TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
     // No ::config::save either: its failure is a notice, and the exit is normal.
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text,
-              "invalid command name \"::config::save\"\n    while executing\n\"::config::save\"");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "error on exit in ::config::save");
-    EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|"
+                                                "invalid command name \"::config::save\"\n    while executing\n\"::config::save\""});
 }
 
 TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
@@ -153,15 +142,12 @@ TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
         {"/" + std::string(300, 'd') + "/vesk2b", "couldn't retrieve module path"},
     };
     for (const Case& c : cases) {
-        headless::reset();
-        host::resetProcessState();
+        SCOPED_TRACE(c.path);
+        reset();
         headless::setModuleFileName(c.path);
-        EXPECT_FALSE(startHost()) << c.path;
+        EXPECT_FALSE(startHost());
         EXPECT_EQ(exitCode(), 0);
-        ASSERT_EQ(headless::messageBoxes().size(), 1u) << c.path;
-        EXPECT_EQ(headless::messageBoxes()[0].text, c.notice);
-        EXPECT_EQ(headless::messageBoxes()[0].caption, "error");
-        EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+        EXPECT_EQ(boxes(), std::vector<std::string>{"error|16|" + std::string(c.notice)});
         // Nothing after the path: no console, no window, no script.
         EXPECT_EQ(headless::countCalls("AllocConsole"), 0);
         EXPECT_EQ(headless::countCalls("CreateWindowExW"), 0);
@@ -170,8 +156,7 @@ TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
 
     // 258 bytes still fit with their terminator: start-up goes on and looks
     // for the script in that folder.
-    headless::reset();
-    host::resetProcessState();
+    reset();
     const std::string longFolder = "/" + std::string(250, 'd');
     headless::setModuleFileName(longFolder + "/vesk2b");
     ASSERT_EQ(longFolder.size() + 7, 258u);
@@ -181,8 +166,7 @@ TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
         << headless::consoleOutput();
 
     // The whole program returns the same code.
-    headless::reset();
-    host::resetProcessState();
+    reset();
     headless::setModuleFileName("vesk2b");
     EXPECT_EQ(host::runApplication(platform::kSwShowDefault), 0);
     EXPECT_EQ(headless::messageBoxes().size(), 1u);
@@ -192,16 +176,14 @@ TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
     // With a backslash separator, forward slashes are part of the folder name.
     headless::setPathSeparator('\\');
     headless::setModuleFileName(folder().string() + "\\vesk2b.exe");
-    writeScriptWith("set ::test::ran 1");
-    startHostOrFail();
+    startHostOrFail("set ::test::ran 1");
     EXPECT_EQ(global("::test::ran"), "1");
     EXPECT_EQ(headless::consoleOutput(), "");
 }
 
 TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
-    writeScriptWith("set ::test::ran 1");
     headless::failWindowCreation(true);
-    EXPECT_FALSE(startHost());
+    EXPECT_FALSE(startHost("set ::test::ran 1"));
     EXPECT_EQ(exitCode(), 0);
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(headless::consoleOutput(), "");
@@ -217,17 +199,6 @@ TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
     EXPECT_EQ(headless::countCalls("GetMessageW"), 0);
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
-
-class FileArguments : public HostFixture {
-protected:
-    std::vector<std::pair<std::string, std::string>> startWith(const std::vector<std::string>& argv) {
-        std::vector<const char*> pointers;
-        for (const std::string& arg : argv) pointers.push_back(arg.c_str());
-        headless::setCommandLine(host::joinCommandLine(static_cast<int>(pointers.size()), pointers.data()));
-        startHostOrFail();
-        return fileCalls();
-    }
-};
 
 TEST_F(FileArguments, NoFilesMeansNoCall) {
     EXPECT_TRUE(startWith({"vesk2b"}).empty());
@@ -255,18 +226,14 @@ TEST_F(FileArguments, WindowsStyleTextIsSplitByItsRules) {
 }
 
 TEST_F(FileArguments, FailingFileCallsAreIgnored) {
-    writeScriptWith("proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }");
-    startWith({"vesk2b", "a", "b"});
+    startWith({"vesk2b", "a", "b"}, "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }");
     EXPECT_EQ(globalList("::test::files").size(), 2u);
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
-class MessageLoop : public HostFixture {};
-
 TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
-    writeScriptWith(kSaveTrace);
-    startHostOrFail();
+    startHostOrFail(kSaveTrace);
     const std::string h = handleText();
     headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
@@ -322,16 +289,12 @@ TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
 }
 
 TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
-    writeScriptWith(kSaveTrace);
-    startHostOrFail();
+    startHostOrFail(kSaveTrace);
     headless::postMessage({support::mainWindow(), platform::kWmCommand, 2, 0});
     // The queue runs dry without closeWhenIdle: the next retrieval fails.
     const int code = host::runMessageLoop();
     EXPECT_EQ(code, 1);
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "some weird error in GetMessage");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "d'oh");
-    EXPECT_EQ(headless::messageBoxes()[0].style, 0x10u);
+    EXPECT_EQ(boxes(), std::vector<std::string>{"d'oh|16|some weird error in GetMessage"});
     EXPECT_EQ(headless::countCalls("DispatchMessageW"), 1);
 
     EXPECT_EQ(host::shutDown(code), 1);
@@ -349,24 +312,21 @@ TEST_F(MessageLoop, FailedFirstGetMessageExitsWithOne) {
 }
 
 TEST_F(MessageLoop, FailingSaveShowsItsTrailAndStillDeletesTheInterpreter) {
-    writeScriptWith("proc ::config::save {} {error \"disk full\"}");
-    startHostOrFail();
+    startHostOrFail("proc ::config::save {} {error \"disk full\"}");
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "disk full\n"
+    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|disk full\n"
                                                 "    while executing\n"
                                                 "\"error \"disk full\"\"\n"
                                                 "    (procedure \"::config::save\" line 1)\n"
                                                 "    invoked from within\n"
-                                                "\"::config::save\"");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "error on exit in ::config::save");
+                                                "\"::config::save\""});
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_EQ(headless::consoleOutput(), "");
 }
 
 TEST_F(MessageLoop, BadScriptsAndHandlesNeverStopTheLoop) {
-    writeScriptWith(std::string(kSaveTrace) + R"tcl(
+    startHostOrFail(std::string(kSaveTrace) + R"tcl(
 proc ::screen::doresize {clientArea} {
     lappend ::test::resizes $clientArea
     if {[llength $::test::resizes] == 1} { error "resize failed" }
@@ -378,7 +338,6 @@ set ::menu::actions(40002) {::screen::setbounds 424242 {1 2 3 4}; ::screen::setw
 set ::menu::actions(40003) {::screen::setbounds $parentwindow {1 2 3}}
 set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
 )tcl");
-    startHostOrFail();
     const platform::WindowHandle h = support::mainWindow();
     headless::postCallback([h] { headless::resizeWindow(h, 700, 500); });
     headless::postCallback([h] { headless::resizeWindow(h, 800, 600); });

@@ -1,34 +1,25 @@
 // The bridge to ::locale::translate as the menu commands use it: call order,
 // the message boxes of failed translations, and translation procedures that
 // themselves call back into the menu and window commands.
+#include "commands/menus.h"
 #include "commands/translation.h"
-#include "tests/menu_support.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using menu_test::MenuFixture;
-using menu_test::strayMenus;
+using namespace host_test;
+using Translation = StartedInTest;
 
-class Translation : public MenuFixture {
-protected:
-    void startWith(std::string_view translateProc) {
-        writeScriptWith(translateProc);
-        startHostOrFail();
-    }
-
-    static std::vector<std::string> captions() {
-        std::vector<std::string> out;
-        for (const auto& box : headless::messageBoxes()) out.push_back(box.caption);
-        return out;
-    }
-};
+std::vector<std::string> captions() {
+    std::vector<std::string> out;
+    for (const auto& box : headless::messageBoxes()) out.push_back(box.caption);
+    return out;
+}
 
 TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
-    startWith("rename ::locale::translate {}");
+    startHostOrFail("rename ::locale::translate {}");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open a; ::menu::menu Quit q;"
-                   " ::menu::submenu Recent {}}")
-                  .code,
-              TCL_OK);
+                   " ::menu::submenu Recent {}}").code, TCL_OK);
     EXPECT_EQ(captions(), (std::vector<std::string>{"error in translateObj", "error in translate", "error in translateObj",
                                                     "error in translate"}));
     for (const auto& box : headless::messageBoxes()) {
@@ -40,7 +31,7 @@ TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
 }
 
 TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {
-    startWith(R"tcl(
+    startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             lappend ::asked $text
             switch -- $text {
@@ -53,9 +44,7 @@ TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {
                    " ::menu::menu -ishortcut [expr {0xE04B}] All a;"
                    " ::menu::menu -ishortcut 16463 Blank b;"
                    " ::menu::submenu Sub {::menu::menu -ishortcut 0 Plain p}"
-                   "}")
-                  .code,
-              TCL_OK);
+                   "}").code, TCL_OK);
     EXPECT_EQ(globalList("::asked"), (std::vector<std::string>{"All", "Shift+", "Ctrl+", "Alt+", "Blank", "Ctrl+",
                                                                "Plain", "Sub"}));
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"<All>\t<Shift+>Strg+<Alt+>K", "\tStrg+O", "<Sub>"}));
@@ -64,7 +53,7 @@ TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {
 }
 
 TEST_F(Translation, AFailureAffectsOnlyItsOwnWord) {
-    startWith(R"tcl(
+    startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             if {$text eq "Ctrl+"} { error "no word for $text" }
             return "T($text)"
@@ -77,7 +66,7 @@ TEST_F(Translation, AFailureAffectsOnlyItsOwnWord) {
 }
 
 TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
-    startWith(R"tcl(proc ::locale::translate {text} { if {$text eq "bad"} { error oops }; return [string toupper $text] })tcl");
+    startHostOrFail(R"tcl(proc ::locale::translate {text} { if {$text eq "bad"} { error oops }; return [string toupper $text] })tcl");
     Tcl_Interp* interp = host::interpreter();
     EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "good").get()), "GOOD");
     EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "bad").get()), "bad");
@@ -100,7 +89,7 @@ TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
 }
 
 TEST_F(Translation, ATranslationThatAddsItemsAndTriesToBuildABar) {
-    startWith(R"tcl(
+    startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             if {$text eq "Outer" && ![info exists ::nested]} {
                 set ::nested 1
@@ -112,14 +101,9 @@ TEST_F(Translation, ATranslationThatAddsItemsAndTriesToBuildABar) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu First f; ::menu::menu Outer o; ::menu::menu Last l}").code, TCL_OK);
     // The nested item took the next ID and position; the outer one keeps the ID
     // it took before translating and goes in after it.
-    const auto all = items(bar());
-    ASSERT_EQ(all.size(), 4u);
-    EXPECT_EQ(all[0].text, "First");
-    EXPECT_EQ(all[1].text, "Nested");
-    EXPECT_EQ(all[1].id, 40002u);
-    EXPECT_EQ(all[2].text, "Outer");
-    EXPECT_EQ(all[2].id, 40001u);
-    EXPECT_EQ(all[3].id, 40003u);
+    std::vector<std::string> idsAndTexts;
+    for (const auto& item : items(bar())) idsAndTexts.push_back(std::to_string(item.id) + " " + item.text);
+    EXPECT_EQ(idsAndTexts, (std::vector<std::string>{"40000 First", "40002 Nested", "40001 Outer", "40003 Last"}));
     EXPECT_EQ(globalList("::refused"), (std::vector<std::string>{"1", "not valid here - a menu is being built"}));
     EXPECT_EQ(strayMenus(bar()), 0);
 }
@@ -127,7 +111,7 @@ TEST_F(Translation, ATranslationThatAddsItemsAndTriesToBuildABar) {
 TEST_F(Translation, ATranslationThatBuildsABarOutsideCreateMenu) {
     // A submenu outside createmenu translates its caption with no body running:
     // the translation may build and install a bar before the item is inserted.
-    startWith(R"tcl(
+    startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             if {$text eq "Orphan"} { ::menu::createmenu {::menu::menu FromTranslation {lappend ::ran t}} }
             if {$text eq "Stray"} { catch {::menu::createmenu {::menu::menu Half h; error half}} }
@@ -150,9 +134,8 @@ TEST_F(Translation, ATranslationThatBuildsABarOutsideCreateMenu) {
     // menu left to go into; above all it must not take over the action of the
     // new bar's item with the same command ID.
     ASSERT_EQ(eval("::menu::createmenu {error stop}").code, TCL_ERROR);
-    const auto orphan = eval("::menu::menu -ishortcut 16463 Orphan {lappend ::ran orphan}");
-    EXPECT_EQ(orphan.code, TCL_ERROR);
-    EXPECT_EQ(orphan.result, "not valid here - must be called from within createmenu");
+    EXPECT_EQ(eval("::menu::menu -ishortcut 16463 Orphan {lappend ::ran orphan}").outcome(),
+              "error: not valid here - must be called from within createmenu");
     EXPECT_EQ(labels(bar()), std::vector<std::string>{"FromTranslation"});
     command(40000);
     key(0x4F, false, true, false);
@@ -167,17 +150,14 @@ TEST_F(Translation, ATranslationThatBuildsABarOutsideCreateMenu) {
     const auto joined = items(second);
     ASSERT_EQ(joined.size(), 2u);
     EXPECT_EQ(joined[0].id, 40000u);
-    EXPECT_EQ(joined[1].text, "Stray");
-    EXPECT_EQ(joined[1].id, 40001u);
-    EXPECT_EQ(global("::menu::actions(40000)"), "h");
-    EXPECT_EQ(global("::menu::actions(40001)"), "s");
-    EXPECT_EQ(strayMenus(bar()), 0);
+    EXPECT_EQ(std::to_string(joined[1].id) + " " + joined[1].text, "40001 Stray");
+    EXPECT_EQ(eval("list $::menu::actions(40000) $::menu::actions(40001)").outcome(), "ok: h s");
     EXPECT_EQ(strayMenus(bar()), 0);
     EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
 }
 
 TEST_F(Translation, ATranslationThatDestroysTheWindow) {
-    startWith(R"tcl(
+    startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             if {$text eq "Boom"} { ::screen::destroywnd $::parentwindow }
             return $text
@@ -193,7 +173,7 @@ TEST_F(Translation, ATranslationThatDestroysTheWindow) {
 
 TEST_F(Translation, AMessageBoxThatRunsACommandWhileItIsUp) {
     // A modal box runs a message loop: commands can arrive before it returns.
-    startWith("rename ::locale::translate {}");
+    startHostOrFail("rename ::locale::translate {}");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Old {lappend ::ran old}}").code, TCL_OK);
     headless::onMessageBox([](const headless::MessageBoxRecord&) { command(40000); });
     const auto built = eval("::menu::createmenu {::menu::menu New {lappend ::ran new}; ::menu::menu Other x}");

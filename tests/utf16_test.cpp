@@ -59,11 +59,8 @@ TEST(Utf16, KeepsTheNulsOfStringBlocks) {
 
 TEST(Utf16, CutsOnlyBetweenCharacters) {
     const std::string text = "ab\xE6\x97\xA5";  // a, b, then a three-byte character
-    EXPECT_EQ(fittingPrefix(text, 5), 5u);
-    EXPECT_EQ(fittingPrefix(text, 4), 2u);
-    EXPECT_EQ(fittingPrefix(text, 3), 2u);
-    EXPECT_EQ(fittingPrefix(text, 2), 2u);
-    EXPECT_EQ(fittingPrefix(text, 0), 0u);
+    for (const auto& [limit, cut] : {std::pair<std::size_t, std::size_t>{5, 5}, {4, 2}, {3, 2}, {2, 2}, {0, 0}})
+        EXPECT_EQ(fittingPrefix(text, limit), cut) << limit;
 }
 
 }  // namespace

@@ -6,32 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "tests/host_fixture.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using host_test::Evaluation;
+using namespace host_test;
+using WindowCommands = Host;
+using ResizeScript = StartedInTest;
 
-class WindowCommands : public host_test::HostFixture {
-protected:
-    void SetUp() override {
-        HostFixture::SetUp();
-        startHostOrFail();
-        h_ = std::to_string(support::mainWindow());
-        headless::clearCalls();
+// Evaluates script with every "$h" replaced by the main window handle.
+Evaluation run(std::string script) {
+    const std::string h = std::to_string(support::mainWindow());
+    for (std::size_t at = script.find("$h"); at != std::string::npos; at = script.find("$h", at + h.size())) {
+        script.replace(at, 2, h);
     }
-    // script with every "$h" replaced by the main window handle.
-    static std::string with(std::string script, const std::string& h) {
-        for (std::size_t at = script.find("$h"); at != std::string::npos; at = script.find("$h", at + h.size())) {
-            script.replace(at, 2, h);
-        }
-        return script;
-    }
-    Evaluation run(const std::string& script) { return eval(with(script, h_)); }
-    platform::Rect frame() const { return headless::window(support::mainWindow())->frame; }
+    return eval(script);
+}
 
-    std::string h_;
-};
+std::string frame() { return text(headless::window(support::mainWindow())->frame); }
 
 TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     EXPECT_EQ(run("::screen::getclientrect $h").result, "0 0 640 480");
@@ -40,19 +32,15 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     EXPECT_EQ(run("::screen::getclientrect [format 0x%x $h]").result, "0 0 640 480");
 
     // Passing the bounds back leaves a top-level window where it is.
-    const Evaluation same = run("::screen::setbounds $h [::screen::getbounds $h]");
-    EXPECT_EQ(same.code, TCL_OK);
-    EXPECT_EQ(same.result, "");
-    EXPECT_EQ(callsNamed("SetWindowPos"), std::vector<std::string>{"SetWindowPos(" + h_ + ", 0, 26, 26, 656, 519, 0x2114)"});
-    EXPECT_EQ(frame().left, headless::kDefaultFrame.left);
-    EXPECT_EQ(frame().bottom, headless::kDefaultFrame.bottom);
+    headless::clearCalls();
+    const std::string h = std::to_string(support::mainWindow());
+    EXPECT_EQ(run("::screen::setbounds $h [::screen::getbounds $h]").outcome(), "ok: ");
+    EXPECT_EQ(callsNamed("SetWindowPos"), std::vector<std::string>{"SetWindowPos(" + h + ", 0, 26, 26, 656, 519, 0x2114)"});
+    EXPECT_EQ(frame(), text(headless::kDefaultFrame));
 
     // Width and height are right - left and bottom - top, both ways.
     EXPECT_EQ(run("::screen::setbounds $h {100 50 640 480}").code, TCL_OK);
-    EXPECT_EQ(frame().left, 100);
-    EXPECT_EQ(frame().top, 50);
-    EXPECT_EQ(frame().right, 740);
-    EXPECT_EQ(frame().bottom, 530);
+    EXPECT_EQ(frame(), "100 50 740 530");
     EXPECT_EQ(run("::screen::getbounds $h").result, "100 50 640 480");
     EXPECT_EQ(run("::screen::getclientrect $h").result, "0 0 624 441");
     EXPECT_EQ(run("::screen::setbounds $h {-300 -20 200 100}; ::screen::getbounds $h").result, "-300 -20 200 100");
@@ -60,14 +48,10 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
 
 TEST_F(WindowCommands, SetWindowTextPassesTheBytesUnchanged) {
     const std::string title = "Gr\xC3\xB6\xC3\x9F" "e {x} [y] $z";
-    const Evaluation e = run("::screen::setwindowtext $h {" + std::string("Gr\xC3\xB6\xC3\x9F") + "e {x} [y] $z}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "");
+    EXPECT_EQ(run("::screen::setwindowtext $h {" + title + "}").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
     // A handle that names no window: nothing happens, and no error.
-    const Evaluation unknown = run("::screen::setwindowtext 99999 lost");
-    EXPECT_EQ(unknown.code, TCL_OK);
-    EXPECT_EQ(unknown.result, "");
+    EXPECT_EQ(run("::screen::setwindowtext 99999 lost").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
 }
 
@@ -89,19 +73,14 @@ TEST_F(WindowCommands, QueryTimerHandsOverTheTickCountAsASignedInt) {
     EXPECT_EQ(run("expr {[::vesk::querytimer] - " + first + "}").result, "1000");
 }
 
-class ResizeScript : public host_test::HostFixture {};
-
 TEST_F(ResizeScript, SetBoundsRunsItInsideTheCallAndLeavesAnEmptyResult) {
-    writeScriptWith(R"tcl(
+    startHostOrFail(R"tcl(
 proc ::screen::doresize {clientArea} {
     lappend ::test::resizes $clientArea
     lappend ::test::insideCall [info level]
     return "left by doresize"
 })tcl");
-    startHostOrFail();
-    const Evaluation e = eval("::screen::setbounds $parentwindow {10 20 500 400}");
-    EXPECT_EQ(e.code, TCL_OK);
-    EXPECT_EQ(e.result, "");
+    EXPECT_EQ(eval("::screen::setbounds $parentwindow {10 20 500 400}").outcome(), "ok: ");
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 484 361"});
     // Evaluated from within the command, one level below it.
     EXPECT_EQ(globalList("::test::insideCall"), std::vector<std::string>{"1"});
@@ -110,35 +89,31 @@ proc ::screen::doresize {clientArea} {
     eval("proc ::screen::doresize {clientArea} { error {bad resize} }");
     headless::clearConsoleOutput();
     const Evaluation failing = eval("::screen::setbounds $parentwindow {10 20 300 200}");
-    EXPECT_EQ(failing.code, TCL_OK);
-    EXPECT_EQ(failing.result, "");
+    EXPECT_EQ(failing.outcome(), "ok: ");
     EXPECT_EQ(failing.errorInfo, std::nullopt);  // reported, then put back as it was
     EXPECT_EQ(headless::consoleOutput().rfind("bad resize\nbad resize\n    while executing\n", 0), 0u)
         << headless::consoleOutput();
 }
 
 TEST_F(ResizeScript, RunsAtGlobalLevelWhenAProcMovesTheWindow) {
-    writeScriptWith(R"tcl(
+    startHostOrFail(R"tcl(
 proc ::screen::doresize {clientArea} {
     lappend ::test::resizes $clientArea
     lappend ::test::levels [info level]
 }
 proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl");
-    startHostOrFail();
     headless::clearConsoleOutput();
     // The proc has no parentwindow of its own; the resize script still finds it.
-    const Evaluation e = eval("::test::grow $parentwindow");
-    EXPECT_EQ(e.code, TCL_OK) << e.result;
+    EXPECT_EQ(eval("::test::grow $parentwindow").outcome(), "ok: ");
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 384 261"});
     EXPECT_EQ(globalList("::test::levels"), std::vector<std::string>{"1"});
 }
 
 TEST_F(ResizeScript, MenuActionsRunAtGlobalLevelWhenTheCommandArrivesInsideACall) {
-    writeScriptWith(R"tcl(
+    startHostOrFail(R"tcl(
 ::menu::createmenu { ::menu::menu Where { lappend ::test::levels [info level] $parentwindow } }
 proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } })tcl");
-    startHostOrFail();
     headless::DialogAnswer answer = headless::cancelDialog();
     answer.whileOpen = [] { headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0}); };
     headless::queueDialogAnswer(std::move(answer));

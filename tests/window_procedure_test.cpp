@@ -1,20 +1,12 @@
 // The main window procedure: resizes, the command-ID range, shortcuts and
 // menu items reaching the same action, failing and vanishing actions, and
 // destruction ending the loop.
-#include "tests/menu_support.h"
+#include "tests/host_test.h"
 
 namespace {
 
-using menu_test::MenuFixture;
-using menu_test::strayMenus;
-
-class WindowProcedure : public MenuFixture {
-protected:
-    void SetUp() override {
-        MenuFixture::SetUp();
-        startHostOrFail();
-    }
-};
+using namespace host_test;
+using WindowProcedure = Host;
 
 TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     // Start-up's window creation brought the first size message.
@@ -57,9 +49,7 @@ TEST_F(WindowProcedure, CommandRangeIs40000To49999) {
 }
 
 TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Skip s; ::menu::menu -ishortcut 16463 Open {lappend ::ran [incr ::n]}}")
-                  .code,
-              TCL_OK);
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Skip s; ::menu::menu -ishortcut 16463 Open {lappend ::ran [incr ::n]}}").code, TCL_OK);
     command(40001);
     key(0x4F, false, true, false);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"1", "2"}));
@@ -77,9 +67,7 @@ TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
 }
 
 TEST_F(WindowProcedure, AFailingActionIsReportedAndTheNextCommandRuns) {
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Bad {error \"action failed\"}; ::menu::menu Good {lappend ::ran good}}")
-                  .code,
-              TCL_OK);
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Bad {error \"action failed\"}; ::menu::menu Good {lappend ::ran good}}").code, TCL_OK);
     headless::clearConsoleOutput();
     EXPECT_EQ(command(40000), 0);
     EXPECT_EQ(headless::consoleOutput(),
@@ -115,9 +103,7 @@ TEST_F(WindowProcedure, ActionsThatRemoveOrReplaceThemselvesWhileRunning) {
         ::menu::createmenu {
             ::menu::menu -ishortcut 16463 Rebuild {::rebuild first; lappend ::ran after-first}
             ::menu::menu Vanish {unset ::menu::actions; lappend ::ran vanished [info exists ::menu::actions]}
-        })tcl")
-                  .code,
-              TCL_OK);
+        })tcl").code, TCL_OK);
     const platform::MenuHandle first = bar();
     key(0x4F, false, true, false);
     EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"first", "after-first"}));
@@ -145,9 +131,7 @@ TEST_F(WindowProcedure, DestroyPostsQuitZero) {
 TEST_F(WindowProcedure, AShortcutThatDestroysTheWindowEndsTheLoopWithZero) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::submenu File {"
                    " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran exit; ::screen::destroywnd $parentwindow}"
-                   "}}")
-                  .code,
-              TCL_OK);
+                   "}}").code, TCL_OK);
     headless::postKey(support::mainWindow(), 0x41, false, true, false);
     headless::postKey(support::mainWindow(), 0x73, false, false, true);
     EXPECT_EQ(host::runMessageLoop(), 0);

@@ -6,17 +6,10 @@
 #include <map>
 
 #include "commands/accelerators.h"
-#include "tests/fuzz/fuzz_host.h"
+#include "tests/fresh_host.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
-
-platform::Accelerator entryFor(std::int32_t code, std::int32_t id) {
-    platform::Accelerator entry{};
-    entry.fVirt = static_cast<std::uint8_t>(3 | (code & 0x8000 ? 0x10 : 0) | (code & 0x4000 ? 8 : 0) | (code & 0x2000 ? 4 : 0));
-    entry.key = static_cast<std::uint16_t>(code & 0xFF);
-    entry.cmd = static_cast<std::uint16_t>(id & 0xFFFF);
-    return entry;
-}
 
 void checkList(const std::vector<platform::Accelerator>& expected) {
     FUZZ_CHECK(commands::acceleratorCount() == static_cast<int>(expected.size()));
@@ -38,7 +31,10 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int runs = 0;
-    if (runs++ % 256 == 0) fuzz::startHost(fuzz::kQuietScript);
+    if (runs++ % 256 == 0) {
+        FUZZ_CHECK(fresh_host::start());
+        headless::setRecording(false);
+    }
     fuzz::Input input(data, size);
 
     // A list of codes, repeated up to eight times to pass the growth steps.
@@ -49,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Tcl_Obj* list = Tcl_NewListObj(0, nullptr);
     for (std::int32_t code : codes) Tcl_ListObjAppendElement(nullptr, list, Tcl_NewIntObj(code));
     Tcl_SetVar2Ex(host::interpreter(), "::fuzzcodes", nullptr, list, TCL_GLOBAL_ONLY);
-    FUZZ_CHECK(fuzz::evalWords({"::menu::createmenu",
+    FUZZ_CHECK(fresh_host::evalWords({"::menu::createmenu",
                                 "set i 0; foreach c $::fuzzcodes {::menu::menu -ishortcut $c C[incr i] {}}"}) == TCL_OK);
 
     const auto items = headless::menuItems(headless::window(support::mainWindow())->menu);
@@ -65,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(items[i].text == label);
             continue;
         }
-        expected.push_back(entryFor(code, id));
-        label += std::string("\t") + (code & 0x2000 ? "Shift+" : "") + (code & 0x4000 ? "Ctrl+" : "") + (code & 0x8000 ? "Alt+" : "");
+        expected.push_back(fuzz::acceleratorFor(code, id));
+        label += fuzz::modifierWords(code);
         FUZZ_CHECK(items[i].text.compare(0, label.size(), label) == 0 && items[i].text.size() > label.size());
         const std::string name = items[i].text.substr(label.size());
         FUZZ_CHECK(name.find('\t') == std::string::npos);
@@ -84,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = input.below(4); n > 0; --n) {
         const auto code = static_cast<std::int32_t>(input.integer()), id = static_cast<std::int32_t>(input.integer());
         commands::addAccelerator(code, id);
-        expected.push_back(entryFor(code, id));
+        expected.push_back(fuzz::acceleratorFor(code, id));
         checkList(expected);
     }
     return 0;

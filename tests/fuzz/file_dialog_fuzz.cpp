@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands/file_dialog.h"
+#include "tests/fresh_host.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,15 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Tcl_Obj* list = commands::convertSelection(buffer.get(), length);
     Tcl_IncrRefCount(list);
-    int count = -1;
-    Tcl_Obj** elements = nullptr;
-    FUZZ_CHECK(Tcl_ListObjGetElements(nullptr, list, &count, &elements) == TCL_OK);
-    FUZZ_CHECK(count == static_cast<int>(expected.size()));
-    for (int i = 0; i < count; ++i) {
-        int elementLength = 0;
-        const char* bytes = Tcl_GetStringFromObj(elements[i], &elementLength);
-        FUZZ_CHECK(std::string_view(bytes, static_cast<std::size_t>(elementLength)) == expected[static_cast<std::size_t>(i)]);
-    }
+    FUZZ_CHECK(fresh_host::listElements(list) == expected);
     if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list) == 0);
     Tcl_DecrRefCount(list);
     return 0;

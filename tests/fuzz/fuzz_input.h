@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/platform.h"
+
 namespace fuzz {
 
 [[noreturn]] inline void fail(const char* file, int line, const char* what) {
@@ -86,5 +88,15 @@ private:
     std::size_t size_;
     std::size_t at_ = 0;
 };
+
+// What a shortcut code of ::menu::menu gives: the accelerator entry for the
+// item's command, and the words before the key name in the item's label.
+inline platform::Accelerator acceleratorFor(std::int32_t code, std::int32_t id) {
+    const int fVirt = 3 | (code & 0x8000 ? 0x10 : 0) | (code & 0x4000 ? 8 : 0) | (code & 0x2000 ? 4 : 0);
+    return {static_cast<std::uint8_t>(fVirt), static_cast<std::uint16_t>(code & 0xFF), static_cast<std::uint16_t>(id & 0xFFFF)};
+}
+inline std::string modifierWords(std::int32_t code) {
+    return std::string("\t") + (code & 0x2000 ? "Shift+" : "") + (code & 0x4000 ? "Ctrl+" : "") + (code & 0x8000 ? "Alt+" : "");
+}
 
 }  // namespace fuzz

@@ -6,9 +6,12 @@
 #include <optional>
 
 #include "commands/accelerators.h"
-#include "tests/fuzz/fuzz_host.h"
+#include "tests/fresh_host.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
+
+using namespace fresh_host;
 
 constexpr const char* kDialogOptions[] = {"-noplaces", "-addtorecent", "-title", "-save", "-open", "--"};
 constexpr const char* kMenuOptions[] = {"-ishortcut", "--"};
@@ -32,11 +35,9 @@ std::string optionWord(fuzz::Input& input) {
     return input.flag() ? kWords[input.below(static_cast<int>(std::size(kWords)))] : input.word();
 }
 
-bool startsWith(const std::string& text, std::string_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
 void checkOptionError(int code, int option, const std::string& word) {
     FUZZ_CHECK(code == TCL_ERROR);
-    FUZZ_CHECK(startsWith(fuzz::result(), (option == -2 ? "ambiguous options \"" : "bad options \"") + std::string(word.c_str()) + "\""));
+    FUZZ_CHECK(result().starts_with((option == -2 ? "ambiguous options \"" : "bad options \"") + std::string(word.c_str()) + "\""));
 }
 
 void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
@@ -45,14 +46,14 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
     std::size_t i = 1;
     for (; i < words.size() && words[i].c_str()[0] == '-'; ++i) {
         const int option = lookUp(words[i], kDialogOptions);
-        if (option < 0) return checkOptionError(fuzz::evalWords(words), option, words[i]);
+        if (option < 0) return checkOptionError(evalWords(words), option, words[i]);
         if (option == 5) { ++i; break; }
         if (option == 2 && ++i < words.size()) title = words[i].c_str();
         if (option == 3 || option == 4) save = option == 3;
     }
     if (words.size() - i != 1) {
         const std::size_t dialogsBefore = headless::dialogs().size();
-        FUZZ_CHECK(fuzz::evalWords(words) == TCL_ERROR && fuzz::result() == "wrong # args: should be \"" + words[0] + " filter\"");
+        FUZZ_CHECK(evalWords(words) == TCL_ERROR && result() == "wrong # args: should be \"" + words[0] + " filter\"");
         FUZZ_CHECK(headless::dialogs().size() == dialogsBefore);
         return;
     }
@@ -67,21 +68,16 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
     }
     headless::queueDialogAnswer(answer);
     const std::size_t dialogsBefore = headless::dialogs().size();
-    const int code = fuzz::evalWords(words);
+    const int code = evalWords(words);
     FUZZ_CHECK(headless::dialogs().size() == dialogsBefore + 1);
     const headless::DialogRecord& shown = headless::dialogs().back();
     FUZZ_CHECK(shown.save == save && shown.title == title && shown.maxFile == 0x8000);
     FUZZ_CHECK(shown.filterIndex == static_cast<std::uint32_t>(std::count(words[i].begin(), words[i].end(), '|') / 2));
     if (answer.chosen) {
-        FUZZ_CHECK(code == TCL_OK);
-        Tcl_Obj* list = Tcl_GetObjResult(host::interpreter());
-        int count = 0;
-        Tcl_Obj** elements = nullptr;
-        FUZZ_CHECK(Tcl_ListObjGetElements(nullptr, list, &count, &elements) == TCL_OK && count == static_cast<int>(names.size()));
-        for (int n = 0; n < count; ++n) FUZZ_CHECK(Tcl_GetString(elements[n]) == names[static_cast<std::size_t>(n)]);
+        FUZZ_CHECK(code == TCL_OK && listElements(Tcl_GetObjResult(host::interpreter())) == names);
     } else {
         FUZZ_CHECK(code == TCL_ERROR &&
-                   fuzz::result() == "error on GetOpenFileName/GetSaveFileName: " + std::to_string(answer.errorCode));
+                   result() == "error on GetOpenFileName/GetSaveFileName: " + std::to_string(answer.errorCode));
     }
 }
 
@@ -91,7 +87,7 @@ void menuItem(std::vector<std::string> words) {
     std::size_t i = 1;
     while (i < words.size() && words[i].c_str()[0] == '-') {
         const int option = lookUp(words[i], kMenuOptions);
-        if (option < 0) return checkOptionError(fuzz::evalWords(words), option, words[i]);
+        if (option < 0) return checkOptionError(evalWords(words), option, words[i]);
         ++i;
         if (option == 1 || i >= words.size()) break;
         // The value as Tcl reads integers, message included.
@@ -101,40 +97,37 @@ void menuItem(std::vector<std::string> words) {
         const bool integer = Tcl_GetIntFromObj(interp, value, &parsed) == TCL_OK;
         Tcl_DecrRefCount(value);
         if (!integer) {
-            const std::string message = fuzz::result();
-            FUZZ_CHECK(fuzz::evalWords(words) == TCL_ERROR && fuzz::result() == message);
+            const std::string message = result();
+            FUZZ_CHECK(evalWords(words) == TCL_ERROR && result() == message);
             return;
         }
         shortcut = parsed;
         ++i;
     }
     // Run inside a bar's body, so that a well-formed item is created.
-    Tcl_SetVar2Ex(interp, "::fuzzwords", nullptr, fuzz::listOf(words), TCL_GLOBAL_ONLY);
-    const int code = fuzz::evalWords({"::menu::createmenu", "::menu::menu {*}[lrange $::fuzzwords 1 end]"});
+    Tcl_SetVar2Ex(interp, "::fuzzwords", nullptr, listOf(words), TCL_GLOBAL_ONLY);
+    const int code = evalWords({"::menu::createmenu", "::menu::menu {*}[lrange $::fuzzwords 1 end]"});
     if (words.size() - i != 2) {
-        FUZZ_CHECK(code == TCL_ERROR && fuzz::result() == "wrong # args: should be \"::menu::menu ?options? caption action\"");
+        FUZZ_CHECK(code == TCL_ERROR && result() == "wrong # args: should be \"::menu::menu ?options? caption action\"");
         return;
     }
     FUZZ_CHECK(code == TCL_OK);
     const auto items = headless::menuItems(headless::window(support::mainWindow())->menu);
     FUZZ_CHECK(items.size() == 1 && items[0].id == 40000);
-    FUZZ_CHECK(fuzz::evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
+    FUZZ_CHECK(evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
     FUZZ_CHECK(Tcl_GetString(Tcl_GetObjResult(interp)) == std::string_view(words[i + 1].c_str()));
     std::string label = words[i].c_str();
-    if (shortcut != 0) {
-        label += std::string("\t") + (shortcut & 0x2000 ? "Shift+" : "") + (shortcut & 0x4000 ? "Ctrl+" : "") +
-                 (shortcut & 0x8000 ? "Alt+" : "");
-    }
+    if (shortcut != 0) label += fuzz::modifierWords(shortcut);
     const std::string& shown = items[0].text;
-    FUZZ_CHECK(shown.size() <= 255 && startsWith(shown, label.substr(0, 255)));
+    FUZZ_CHECK(shown.size() <= 255 && shown.starts_with(label.substr(0, 255)));
     const std::string keyName = shown.substr(std::min(shown.size(), label.size()));
     FUZZ_CHECK(keyName.find('\t') == std::string::npos);
     FUZZ_CHECK(shortcut == 0 ? shown == label : (!keyName.empty() || label.size() >= 255));
     FUZZ_CHECK(commands::acceleratorCount() == (shortcut != 0 ? 1 : 0));
     if (shortcut != 0) {
         const platform::Accelerator& entry = commands::acceleratorEntries()[0];
-        FUZZ_CHECK(entry.key == (shortcut & 0xFF) && entry.cmd == 40000);
-        FUZZ_CHECK(entry.fVirt == (3 | (shortcut & 0x8000 ? 0x10 : 0) | (shortcut & 0x4000 ? 8 : 0) | (shortcut & 0x2000 ? 4 : 0)));
+        const platform::Accelerator expected = fuzz::acceleratorFor(shortcut, 40000);
+        FUZZ_CHECK(entry.key == expected.key && entry.cmd == expected.cmd && entry.fVirt == expected.fVirt);
     }
 }
 
@@ -143,7 +136,10 @@ void menuItem(std::vector<std::string> words) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A new host now and then keeps the platform's records from growing.
     static int runs = 0;
-    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) fuzz::startHost(fuzz::kQuietScript);
+    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) {
+        FUZZ_CHECK(start());
+        headless::setRecording(false);
+    }
     fuzz::Input input(data, size);
     const bool dialog = input.flag();
     std::vector<std::string> words{dialog ? "::vesk::filedlg" : "::menu::menu"};

@@ -10,10 +10,12 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "tests/fuzz/fuzz_host.h"
-#include "tests/menu_support.h"
+#include "tests/fresh_host.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
+
+using namespace fresh_host;
 
 constexpr std::string_view kScript = R"tcl(
 namespace eval ::f { variable mode identity depth 0 body {} code 0 countdown 0 word {} resize {} inResize 0 }
@@ -57,7 +59,7 @@ public:
 
     // One command as script text; every word quoted as a list element.
     static std::string command(const std::vector<std::string>& words) {
-        Tcl_Obj* list = fuzz::listOf(words);
+        Tcl_Obj* list = listOf(words);
         Tcl_IncrRefCount(list);
         std::string text = Tcl_GetString(list);
         Tcl_DecrRefCount(list);
@@ -72,8 +74,7 @@ public:
 
     std::string statement(int depth) {
         switch (in_.byte() % 16) {
-        case 0:
-        case 1: return command({"::menu::menu", "-ishortcut", in_.flag() ? std::to_string(in_.integer()) : in_.word(),
+        case 0: case 1: return command({"::menu::menu", "-ishortcut", in_.flag() ? std::to_string(in_.integer()) : in_.word(),
                                 caption(), body(depth)});
         case 2: return command({"::menu::menu", caption(), body(depth)});
         case 3: return command({"::menu::separator"});
@@ -108,13 +109,6 @@ private:
     fuzz::Input& in_;
 };
 
-void key(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
-    headless::setModifiers(shift, ctrl, alt);
-    headless::sendMessage({support::mainWindow(), alt ? platform::kWmSysKeyDown : platform::kWmKeyDown, virtualKey,
-                           static_cast<platform::LParam>((virtualKey << 16) | 1)});
-    headless::setModifiers(false, false, false);
-}
-
 // User events left for the input that runs. Each message box brings one,
 // and an action may show a box per item; without a bound three levels of
 // that made hundreds of thousands of boxes from one short input.
@@ -130,7 +124,7 @@ void userEvent(fuzz::Input& input) {
     switch (input.byte() % 4) {
     case 0: {
         static constexpr unsigned kIds[] = {40000, 40001, 40002, 40003, 40005, 40010, 39999, 49999, 50000, 0};
-        headless::sendMessage({support::mainWindow(), platform::kWmCommand, kIds[input.below(std::size(kIds))], 0});
+        command(kIds[input.below(std::size(kIds))]);
         break;
     }
     case 1: key(input.flag() ? 0x41 + input.below(4) : input.byte(), input.flag(), input.flag(), input.flag()); break;
@@ -163,24 +157,14 @@ void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost)
     FUZZ_CHECK(::write(file, data, size) == static_cast<ssize_t>(size));
 }
 
-void checkInvariants() {
-    FUZZ_CHECK(headless::invalidMenuHandleUses() == 0);
-    FUZZ_CHECK(headless::invalidAcceleratorTableUses() == 0);
-    FUZZ_CHECK(headless::liveAcceleratorTableCount() <= 1);
-    const auto state = headless::window(support::mainWindow());
-    const platform::MenuHandle bar = state ? state->menu : 0;
-    FUZZ_CHECK(bar == 0 || headless::menuExists(bar));
-    FUZZ_CHECK(menu_test::strayMenus(bar) == 0);
-    FUZZ_CHECK(fuzz::evalWords({"set", "::f::probe", "ok"}) == TCL_OK && fuzz::result() == "ok");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int ranOnHost = 0;
     const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(support::mainWindow());
     if (newHost) {
-        fuzz::startHost(std::string(fuzz::kQuietScript) + std::string(kScript));
+        FUZZ_CHECK(start(kScript));
+        headless::setRecording(false);
         ranOnHost = 0;
     }
     ++ranOnHost;
@@ -194,20 +178,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Decoder decode(input);
     for (int steps = 0; steps < 32 && !input.empty(); ++steps) {
         switch (input.byte() % 10) {
-        case 0:
-        case 1: fuzz::evalWords({"::menu::createmenu", decode.body(0)}); break;
-        case 2: fuzz::evalWords({"eval", decode.body(0)}); break;  // items outside any bar's body
-        case 3:
-        case 4:
-        case 5: userEvent(input); break;
+        case 0: case 1: evalWords({"::menu::createmenu", decode.body(0)}); break;
+        case 2: evalWords({"eval", decode.body(0)}); break;  // items outside any bar's body
+        case 3: case 4: case 5: userEvent(input); break;
         case 6:
-            fuzz::evalWords({"set", "::f::mode", kModes[input.below(std::size(kModes))]});
-            fuzz::evalWords({"set", "::f::countdown", std::to_string(1 + input.below(4))});
-            fuzz::evalWords({"set", "::f::code", std::to_string(input.integer())});
-            fuzz::evalWords({"set", "::f::word", input.word()});
-            fuzz::evalWords({"set", "::f::body", decode.body(1)});
+            evalWords({"set", "::f::mode", kModes[input.below(std::size(kModes))]});
+            evalWords({"set", "::f::countdown", std::to_string(1 + input.below(4))});
+            evalWords({"set", "::f::code", std::to_string(input.integer())});
+            evalWords({"set", "::f::word", input.word()});
+            evalWords({"set", "::f::body", decode.body(1)});
             break;
-        case 7: fuzz::evalWords({"set", "::f::resize", decode.body(1)}); break;
+        case 7: evalWords({"set", "::f::resize", decode.body(1)}); break;
         case 8: {
             headless::DialogAnswer answer;
             if (input.flag()) answer = headless::chooseFiles({input.word(), input.word()});
@@ -216,9 +197,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             headless::queueDialogAnswer(answer);
             break;
         }
-        default: fuzz::evalWords({"eval", decode.statement(0)}); break;
+        default: evalWords({"eval", decode.statement(0)}); break;
         }
-        checkInvariants();
+        const std::string broken = brokenInvariant();
+        if (!broken.empty()) fuzz::fail(__FILE__, __LINE__, broken.c_str());
         if (!headless::window(support::mainWindow())) {
             // The window is gone: its loop ends with 0, and the process with it.
             FUZZ_CHECK(host::runMessageLoop() == 0);

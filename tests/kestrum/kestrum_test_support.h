@@ -1,13 +1,13 @@
 // Shared by the kestrum tests: a controllable tick source, stdout capture,
-// and a fixture that starts every test from the state at load.
+// a record's counters, and a fixture that starts every test from the state at load.
 #ifndef KESTRUM_TEST_SUPPORT_H
 #define KESTRUM_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "internal.h"
@@ -30,54 +30,29 @@ inline std::int64_t readClock() {
     return clock.now;
 }
 
-// Redirects file descriptor 1 to a temporary file until finish(), so the
-// library's printf output can be compared byte for byte.
-class StdoutCapture {
-public:
-    StdoutCapture() {
-        std::fflush(stdout);
-        saved_ = dup(1);
-        file_ = std::tmpfile();
-        dup2(fileno(file_), 1);
-    }
-    ~StdoutCapture() {
-        restore();
-        std::fclose(file_);
-    }
-    StdoutCapture(const StdoutCapture&) = delete;
-    StdoutCapture& operator=(const StdoutCapture&) = delete;
-
-    std::string finish() {
-        std::fflush(stdout);
-        restore();
-        std::string text;
-        std::rewind(file_);
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0)
-            text.append(buffer, n);
-        return text;
-    }
-
-private:
-    void restore() {
-        if (saved_ >= 0) {
-            std::fflush(stdout);
-            dup2(saved_, 1);
-            close(saved_);
-            saved_ = -1;
-        }
-    }
-    int saved_ = -1;
-    std::FILE* file_ = nullptr;
-};
-
-// Runs `action` with stdout captured and returns what it printed.
+// Runs `action` and returns what the library printed meanwhile: standard
+// output is a memory stream until the action returns.
 template <typename Action>
 std::string printed(Action action) {
-    StdoutCapture capture;
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* const saved = stdout;
+    stdout = open_memstream(&text, &size);
     action();
-    return capture.finish();
+    std::fclose(stdout);
+    stdout = saved;
+    std::string out(text, size);
+    std::free(text);
+    return out;
+}
+
+// A record's counters: "startStamp accumulated runCount bestAccumulated
+// nestedStarts", with "max" for INT64_MAX.
+inline std::string counters(const Profiler* p) {
+    std::string out;
+    for (std::int64_t value : {p->startStamp, p->accumulated, p->runCount, p->bestAccumulated, p->nestedStarts})
+        out += (out.empty() ? "" : " ") + (value == INT64_MAX ? std::string("max") : std::to_string(value));
+    return out;
 }
 
 class KestrumTest : public ::testing::Test {

@@ -97,14 +97,10 @@ std::string Generator::action(int depth) {
 
 std::string Generator::statement(int depth) {
     switch (below(depth > 3 ? 4 : 21)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth) + "}";
+    case 0: case 1: case 2: case 3: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth) + "}";
     case 4: return "::menu::menu " + caption() + " {" + action(depth) + "}";
     case 5: return "::menu::separator";
-    case 6:
-    case 7: return "::menu::submenu " + caption() + " {" + body(depth + 1) + "}";
+    case 6: case 7: return "::menu::submenu " + caption() + " {" + body(depth + 1) + "}";
     case 8: return "catch {::menu::submenu " + caption() + " {" + body(depth + 1) + " error subfail}}";
     case 9: return "catch {::menu::createmenu {" + body(depth + 1) + "}}";
     case 10: return chance(20) ? "::menu::createmenu {}" : "catch {error x}";
@@ -144,23 +140,15 @@ std::string Generator::bounds() {
 
 std::string Generator::oddWindowCommand() {
     static constexpr const char* kCommands[] = {
-        "catch {::screen::getclientrect 0}",
-        "catch {::screen::getbounds -1}",
-        "catch {::screen::setbounds 424242 {0 0 100 100}}",
-        "catch {::screen::destroywnd 7}",
-        "catch {::screen::setwindowtext 99999 {vesk torture}}",
-        "catch {::screen::getclientrect [expr {$parentwindow + 1}]}",
-        "catch {::screen::getbounds 0x7fffffff}",
-        "catch {::screen::getclientrect 4294967295}",
-        "catch {::screen::setbounds nowindow {0 0 1 1}}",
-        "catch {::screen::setbounds $parentwindow {1 2 3}}",
-        "catch {::screen::setbounds $parentwindow {a b c d}}",
-        "catch {::screen::setbounds $parentwindow \"\\{1 2\"}",
+        "catch {::screen::getclientrect 0}", "catch {::screen::getbounds -1}",
+        "catch {::screen::setbounds 424242 {0 0 100 100}}", "catch {::screen::destroywnd 7}",
+        "catch {::screen::setwindowtext 99999 {vesk torture}}", "catch {::screen::getclientrect [expr {$parentwindow + 1}]}",
+        "catch {::screen::getbounds 0x7fffffff}", "catch {::screen::getclientrect 4294967295}",
+        "catch {::screen::setbounds nowindow {0 0 1 1}}", "catch {::screen::setbounds $parentwindow {1 2 3}}",
+        "catch {::screen::setbounds $parentwindow {a b c d}}", "catch {::screen::setbounds $parentwindow \"\\{1 2\"}",
         "catch {::screen::setbounds $parentwindow [::screen::getbounds $parentwindow]}",
-        "catch {::screen::getclientrect $parentwindow} ::t::area",
-        "::screen::setwindowtext $parentwindow {vesk torture}",
-        "catch {::screen::destroywnd}",
-        "::vesk::querytimer",
+        "catch {::screen::getclientrect $parentwindow} ::t::area", "::screen::setwindowtext $parentwindow {vesk torture}",
+        "catch {::screen::destroywnd}", "::vesk::querytimer",
     };
     return pick(*this, kCommands);
 }
@@ -186,18 +174,14 @@ std::uint32_t Generator::virtualKey() {
 Step Generator::step() {
     Step step;
     switch (below(12)) {
-    case 0:
-    case 1:
-    case 2: step.script = "::menu::createmenu {" + body(0) + "}"; break;
+    case 0: case 1: case 2: step.script = "::menu::createmenu {" + body(0) + "}"; break;
     case 3: step.script = body(1); break;  // item commands outside createmenu
-    case 4:
-    case 5:
+    case 4: case 5:
         step.kind = Step::Kind::Command;
         step.commandId = commandId();
         step.highWord = static_cast<unsigned>(below(2));
         break;
-    case 6:
-    case 7:
+    case 6: case 7:
         step.kind = Step::Kind::Key;
         step.virtualKey = virtualKey();
         step.shift = chance(30);
