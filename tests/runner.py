@@ -8,8 +8,9 @@ Under Wine the display and the prefix are shared by a whole test run (the
 CTest fixture <arch>.env): VESK_WIN32_STATE holds prefix/, display and
 xvfb.pid; VESK_WINE_ARCH (win32 or win64) picks the prefix's kind.
 
-Command line: runner.py wine-setup | wine-cleanup | wine-exports
-(wine-exports prints the environment as shell exports, for the benchmarks).
+Command line: runner.py wine-setup | wine-cleanup | wine-exports | on-display COMMAND...
+(wine-exports prints the Wine environment as shell exports; on-display runs
+the command on an Xvfb display of its own).
 """
 import ctypes
 import os
@@ -127,19 +128,17 @@ def wine_setup():
 
 def wine_cleanup():
     subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
-    pid_file = os.path.join(wine_state(), "xvfb.pid")
-    if alive(pid_file):
-        with open(pid_file) as file:
-            os.kill(int(file.read()), signal.SIGTERM)
+    alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
     for name in ("xvfb.pid", "display"):
         if os.path.exists(os.path.join(wine_state(), name)):
             os.remove(os.path.join(wine_state(), name))
 
 
-def alive(pid_file):
+def alive(pid_file, send=0):
+    """Whether the process named in the file runs; sends it the signal."""
     try:
         with open(pid_file) as file:
-            os.kill(int(file.read()), 0)
+            os.kill(int(file.read()), send)
         return True
     except (OSError, ValueError):
         return False
@@ -270,17 +269,18 @@ class Session:
         class Event(ctypes.Union):
             _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
 
-        connection = X11.XOpenDisplay(self.env["DISPLAY"].encode())
+        x11 = xlib()
+        connection = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         check(connection, "cannot open the display")
         event = Event()
         event.client.type = 33  # ClientMessage
         event.client.window = int(window)
-        event.client.message_type = X11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
+        event.client.message_type = x11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
         event.client.format = 32
-        event.client.data[0] = X11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
-        X11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
-        X11.XFlush(connection)
-        X11.XCloseDisplay(connection)
+        event.client.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+        x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
+        x11.XFlush(connection)
+        x11.XCloseDisplay(connection)
 
 
 class Program:
@@ -349,17 +349,27 @@ class Program:
                 self.process.wait()
 
 
-X11 = ctypes.CDLL("libX11.so.6")
-X11.XOpenDisplay.restype = ctypes.c_void_p
-X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-X11.XInternAtom.restype = ctypes.c_ulong
-X11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-X11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-X11.XFlush.argtypes = X11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-# A window may go between the look for it and the request to close it;
-# Xlib's default handler would end the test on that error.
+
+
+def xlib():
+    """libX11, loaded once the first window is closed."""
+    global X11
+    if X11 is None:
+        X11 = ctypes.CDLL("libX11.so.6")
+        X11.XOpenDisplay.restype = ctypes.c_void_p
+        X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        X11.XInternAtom.restype = ctypes.c_ulong
+        X11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        X11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        X11.XFlush.argtypes = X11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        # A window may go between the look for it and the request to close
+        # it; Xlib's default handler would end the test on that error.
+        X11.XSetErrorHandler(_IGNORE_X_ERRORS)
+    return X11
+
+
+X11 = None
 _IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
-X11.XSetErrorHandler(_IGNORE_X_ERRORS)
 
 
 if __name__ == "__main__":
@@ -368,6 +378,14 @@ if __name__ == "__main__":
     elif sys.argv[1:] == ["wine-cleanup"]:
         wine_cleanup()
     elif sys.argv[1:] == ["wine-exports"]:
-        print("".join(f"export {name}={shlex.quote(value)}\n" for name, value in wine_env().items()))
+        print("unset LC_ALL LC_CTYPE\n" + "".join(f"export {name}={shlex.quote(value)}\n" for name, value in wine_env().items()))
+    elif sys.argv[1:2] == ["on-display"] and len(sys.argv) > 2:
+        server, name = start_xvfb()
+        try:
+            code = subprocess.run(sys.argv[2:], env=dict(os.environ, DISPLAY=name, NO_AT_BRIDGE="1")).returncode
+        finally:
+            server.terminate()
+            server.wait(timeout=5)
+        sys.exit(code)
     else:
         sys.exit(__doc__)

@@ -44,8 +44,16 @@ class Run:
         self.app = app
         return self.session.start(exe, args, console=console)
 
-    def main_window(self, program):
-        return self.session.find_window("vesk2b", program)
+    def __getattr__(self, name):
+        return getattr(self.session, name)
+
+    def ready(self, script=None, title="vesk2b", line="^ready", **options):
+        """Starts the program and waits for its main window and the script's
+        line (the demo's on standard output, a test script's in record.txt)."""
+        program = self.start(script, **options)
+        window = self.session.find_window(title, program, timeout=30)
+        program.wait_line(line, "record.txt" if script else "stdout")
+        return program, window
 
     def closed(self, program, keys=("alt+F4",), window=None, saves=None):
         """Ends a run with keys (after focusing the window): exit code 0, no
@@ -63,7 +71,7 @@ class Run:
 
 
 def config_file(run):
-    return os.path.join(run.session.work, ".config", "vesk2b", "vesk.conf")
+    return os.path.join(run.work, ".config", "vesk2b", "vesk.conf")
 
 
 # ------------------------------------------------------------------ cases
@@ -71,12 +79,10 @@ def config_file(run):
 def title_lists_files(run):
     """Three files on the command line, one with a blank and a dollar sign."""
     names = ["a.txt", "b c$.txt", "[c].log"]
-    program = run.start(args=names, files=names)
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
+    program, window = run.ready(args=names, files=names)
     expected = "vesk2b - " + ", ".join(names)
-    poll(lambda: run.session.xdotool("getwindowname", window) == expected,
-         lambda: "title: " + run.session.xdotool("getwindowname", window))
+    poll(lambda: run.xdotool("getwindowname", window) == expected,
+         lambda: "title: " + run.xdotool("getwindowname", window))
     files = program.lines("file: ")
     check(files == ["file: " + os.path.join(run.app, name) for name in names], "files: " + repr(files))
     run.closed(program, window=window)
@@ -88,17 +94,15 @@ def list_keys(run):
     menu's shortcuts still work: Delete removes the selected row, Ctrl+O opens
     the dialog. The demo prints the rows it reads back from the widget."""
     names = ["a.txt", "b.txt", "c.txt", "d.txt"]
-    program = run.start(args=names, files=names)
-    window = run.main_window(program)
-    program.wait_line(r"^list: a.txt, b.txt, c.txt, d.txt$")
-    run.session.xdotool("windowfocus", "--sync", window)
+    program, window = run.ready(line=r"^list: a.txt, b.txt, c.txt, d.txt$", args=names, files=names)
+    run.xdotool("windowfocus", "--sync", window)
     for keys, left in ((["Down", "Down", "Delete"], "a.txt, c.txt, d.txt"), (["End", "Delete"], "a.txt, c.txt"),
                        (["c", "Return", "Delete"], "a.txt")):
-        run.session.press(*keys)
+        run.press(*keys)
         program.wait_line(r"^list: " + re.escape(left) + "$")
-    run.session.press("ctrl+o")
-    run.session.find_window("^Open$", program)
-    run.session.press("Escape")
+    run.press("ctrl+o")
+    run.find_window("^Open$", program)
+    run.press("Escape")
     program.wait_line("^open: " + OPEN_CANCELLED + "$")
     check(len(program.lines("removed:")) == 3, "removals: " + repr(program.lines("removed:")))
     run.closed(program)
@@ -107,46 +111,42 @@ def list_keys(run):
 def open_dialog_cancel(run):
     """Ctrl+O opens the chooser centred on the window; Escape cancels with
     code 0. With Caps Lock on, the shortcut still works."""
-    program = run.start()
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
-    run.session.xdotool("windowmove", "--sync", window, "200", "150")
-    run.session.xdotool("windowfocus", "--sync", window)
+    program, window = run.ready()
+    run.xdotool("windowmove", "--sync", window, "200", "150")
+    run.xdotool("windowfocus", "--sync", window)
     for attempt in ("plain", "caps lock"):
-        run.session.press(*(["Caps_Lock"] if attempt == "caps lock" else []), "ctrl+o")
-        dialog = run.session.find_window("^Open$", program)
+        run.press(*(["Caps_Lock"] if attempt == "caps lock" else []), "ctrl+o")
+        dialog = run.find_window("^Open$", program)
         time.sleep(0.3)  # the hook moves the dialog once it is mapped
-        mx, my, mw, mh = run.session.geometry(window)
-        dx, dy, dw, dh = run.session.geometry(dialog)
+        mx, my, mw, mh = run.geometry(window)
+        dx, dy, dw, dh = run.geometry(dialog)
         check(abs(dx - (mx + int((mw - dw) / 2))) <= 2 and abs(dy - (my + int((mh - dh) / 2))) <= 2,
               f"dialog {dx},{dy} {dw}x{dh} not centred on {mx},{my} {mw}x{mh}")
-        run.session.press("Escape")
+        run.press("Escape")
         run.settle()
         found = program.lines("open: ")
         check(found == ["open: " + OPEN_CANCELLED] * (1 if attempt == "plain" else 2), f"{attempt}: {found!r}")
-        run.session.xdotool("windowfocus", "--sync", window)
+        run.xdotool("windowfocus", "--sync", window)
     run.closed(program, keys=("Caps_Lock", "alt+F4"))
 
 
 def menu_by_keyboard_once(run):
     """A menu item chosen with the keyboard runs once; so does a shortcut, and
     the shortcut shown in the menu is the one that works."""
-    program = run.start()
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
-    run.session.press("F10", "Right", "Right", "Down", "Return", window=window)  # Help -> About
+    program, window = run.ready()
+    run.press("F10", "Right", "Right", "Down", "Return", window=window)  # Help -> About
     program.wait_line(r"^about:")
     run.settle()
     check(len(program.lines("about:")) == 1, "About ran " + str(len(program.lines("about:"))) + " times")
     # View -> Language -> Deutsch rebuilds the bar from inside its own action.
-    run.session.press("F10", "Right", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Return")
+    run.press("F10", "Right", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Return")
     program.wait_line(r"^language: de$")
     run.settle()
     check(len(program.lines("language:")) == 1, "language: " + repr(program.lines("language:")))
     # Ctrl+Shift+S after the rebuild opens the save dialog, with its German title.
-    run.session.press("ctrl+shift+s")
-    run.session.find_window("^Speichern unter$", program)
-    run.session.press("Escape")
+    run.press("ctrl+shift+s")
+    run.find_window("^Speichern unter$", program)
+    run.press("Escape")
     program.wait_line("^save as: " + OPEN_CANCELLED + "$")
     run.settle()
     check(len(program.lines("save as:")) == 1, "save as: " + repr(program.lines("save as:")))
@@ -157,23 +157,21 @@ def menu_by_keyboard_once(run):
 def resize_runs_script(run):
     """Resizing from outside runs the resize script with the new client area;
     resizing from the script reports the new size once."""
-    program = run.start()
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
-    run.session.xdotool("windowsize", "--sync", window, "700", "500")
+    program, window = run.ready()
+    run.xdotool("windowsize", "--sync", window, "700", "500")
     program.wait_line(r"^resize: 0 0 700 ")
     run.settle()
     wide = program.lines("resize: 0 0 700 ")
     check(len(wide) == 1, "resize lines for 700 wide: " + repr(wide))
     height = int(wide[0].split()[-1])
     check(400 < height < 500, "client height below the bar: " + wide[0])
-    run.session.press("F10", "Right", "Down", "Down", "Down", "Return", window=window)  # View -> Large
+    run.press("F10", "Right", "Down", "Down", "Down", "Return", window=window)  # View -> Large
     program.wait_line(r"^view: Large$")
     run.settle()
     large = program.lines("resize: 0 0 1024 ")
     check(len(large) == 1, "resize lines for 1024 wide: " + repr(program.lines("resize:")))
     check(int(large[0].split()[-1]) == 768 - (500 - height), "client area of Large: " + large[0])
-    check(run.session.geometry(window)[2:] == (1024, 768), f"window is {run.session.geometry(window)}")
+    check(run.geometry(window)[2:] == (1024, 768), f"window is {run.geometry(window)}")
     run.closed(program)
 
 
@@ -184,32 +182,26 @@ def close_saves_and_restart_restores(run):
     def saved():
         with open(config_file(run)) as file:
             return file.read()
-    program = run.start()
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
+    program, window = run.ready()
     check(not os.path.exists(config_file(run)), "config before the first run")
-    run.session.xdotool("windowmove", "--sync", window, "300", "200")
-    run.session.xdotool("windowsize", "--sync", window, "620", "440")
+    run.xdotool("windowmove", "--sync", window, "300", "200")
+    run.xdotool("windowsize", "--sync", window, "620", "440")
     program.wait_line(r"^resize: 0 0 620 ")
-    run.session.close_window(window)
+    run.close_window(window)
     run.closed(program, keys=())
     check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
     check("bounds {300 200 620 440}" in saved(), "saved config:\n" + saved())
 
-    program = run.start()
-    window = run.main_window(program)
-    program.wait_line(r"^ready:")
+    program, window = run.ready()
     check(program.lines("bounds restored:") == ["bounds restored: 300 200 620 440"], "restore: " + program.output())
-    poll(lambda: run.session.geometry(window) == (300, 200, 620, 440),
-         lambda: "window at " + repr(run.session.geometry(window)))
+    poll(lambda: run.geometry(window) == (300, 200, 620, 440),
+         lambda: "window at " + repr(run.geometry(window)))
     run.closed(program, window=window)
     check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
 
-    run.session.start_window_manager()
+    run.start_window_manager()
     for start in (1, 2):
-        program = run.start()
-        window = run.main_window(program)
-        program.wait_line(r"^ready:")
+        program, window = run.ready()
         run.settle()  # framed by now
         run.closed(program, keys=("F10", "Up", "Return"), window=window)  # File -> Exit
         check("bounds {300 200 620 440}" in saved(), f"bounds saved after start {start} under openbox moved")
@@ -222,9 +214,7 @@ def broken_config(run):
     for content in ("bounds {1 2 3\n", "bounds {a b c d} language xx recent {{} screen 7\n"):
         with open(config_file(run), "w") as file:
             file.write(content)
-        program = run.start(args=["missing.txt"])
-        window = run.main_window(program)
-        program.wait_line(r"^ready: language en$")
+        program, window = run.ready(line=r"^ready: language en$", args=["missing.txt"])
         check(program.lines("bounds restored") == [], "restored from a broken file")
         run.closed(program, window=window)
         check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
@@ -235,8 +225,8 @@ def key_names(run):
     Windows names them; Z moves with its key."""
     helper = os.path.join(os.path.dirname(run.program), "tests", "gtk", "gtk_key_names")
     for layout, names in {"us": "- = [ \\ . / Y Num 1 / 2C", "de": "ß ´ Ü # . - Z Num 1 / 15"}.items():
-        subprocess.run(["setxkbmap", layout], env=run.session.env, check=True)
-        got = subprocess.run([helper, "0C", "0D", "1A", "2B", "34", "35", "15", "4F"], env=run.session.env,
+        subprocess.run(["setxkbmap", layout], env=run.env, check=True)
+        got = subprocess.run([helper, "0C", "0D", "1A", "2B", "34", "35", "15", "4F"], env=run.env,
                              capture_output=True, text=True)
         check(got.stdout.strip() == names, f"{layout}: {got.stdout.strip()!r} {got.stderr}")
 
@@ -259,22 +249,20 @@ def shortcuts(run):
     """Shortcuts through the accelerator table: Ctrl+O, Ctrl+Shift+S and Alt+X
     (a system key); the title and labels as Windows holds them, and the title
     as Wine hands it to X: the script's text, letter for letter."""
-    program = run.start("shortcuts.tcl")
-    window = run.session.find_window("^vesk e2e shortcuts", program, timeout=30)
-    program.wait_line("^ready$", "record.txt")
+    program, window = run.ready("shortcuts.tcl", "^vesk e2e shortcuts")
     title = "vesk e2e shortcuts Grüße Ж 日本"
     check([line for line in program.lines(source="record.txt") if re.match("(literal|title|menu)\\|", line)]
           == ["literal|1", "title|" + title, "menu|Datei Ж|Speichern unter… 日本\tShift+Ctrl+S"],
           "text read back: " + program.read("record.txt"))
-    check(run.session.xdotool("getwindowname", window) == title, "X window name")
+    check(run.xdotool("getwindowname", window) == title, "X window name")
     # The manifest brings in Common Controls 6 (visual styles), which Windows
     # (and Wine) keep in their side-by-side store.
     check(re.search(r"(?im)^comctl\|.*common-controls_6595b64144ccf1df_6\.", program.read("record.txt")),
           "not Common Controls 6: " + program.read("record.txt"))
     # A plain o and a Shift+O are no shortcut; Ctrl+O is.
-    run.session.press("o", "shift+o", "ctrl+o", window=window)
+    run.press("o", "shift+o", "ctrl+o", window=window)
     program.wait_line(r"^action\|open$", "record.txt")
-    run.session.press("ctrl+shift+s", window=window)
+    run.press("ctrl+shift+s", window=window)
     program.wait_line(r"^action\|saveas$", "record.txt")
     check(program.lines("action|open", "record.txt") == ["action|open"], "Open actions")
     run.closed(program, keys=("alt+x",), window=window, saves=1)
@@ -287,21 +275,19 @@ def open_dialog(run):
     letters in and beyond the ANSI code page, picked in the dialog, comes
     back as a one-element list of the script's UTF-8."""
     chosen = "chosen Grüße Ж 日本.txt"
-    program = run.start("open_dialog.tcl", files=[chosen])
-    window = run.session.find_window("^vesk e2e open dialog$", program, timeout=30)
-    program.wait_line("^ready$", "record.txt")
-    run.session.press("ctrl+b", window=window)
+    program, window = run.ready("open_dialog.tcl", "^vesk e2e open dialog$", files=[chosen])
+    run.press("ctrl+b", window=window)
     frame = program.wait_line(r"^bounds\|", "record.txt")[-1]
     check(frame == "bounds|40|60|900|700", "main window frame: " + frame)
 
-    run.session.press("ctrl+o", window=window)
-    dialog = run.session.find_window("^e2e pick$", program, timeout=30)
+    run.press("ctrl+o", window=window)
+    dialog = run.find_window("^e2e pick$", program, timeout=30)
     # The X window lacks the frame Wine would leave to a window manager, so
     # the centres are compared with a margin for the caption.
-    x, y, width, height = run.session.geometry(dialog)
+    x, y, width, height = run.geometry(dialog)
     off = (x + width // 2 - (40 + 900 // 2), y + height // 2 - (60 + 700 // 2))
     check(abs(off[0]) <= 24 and abs(off[1]) <= 24, f"dialog at {x},{y} {width}x{height} is off centre by {off}")
-    run.session.press("Escape", window=dialog)
+    run.press("Escape", window=dialog)
     program.wait_line(r"^dialog\|", "record.txt")
     check(program.lines("dialog|", "record.txt") == ["dialog|1|4|" + OPEN_CANCELLED.replace(" ", "|")],
           "cancelled dialog: " + program.read("record.txt"))
@@ -310,17 +296,17 @@ def open_dialog(run):
     # the file is picked from the list by keyboard (Shift+Tab from the name
     # field, End: the last entry, after the folder), because Wine does not
     # take the letters that xdotool types through a remapped key.
-    run.session.press("ctrl+o", window=window)
-    run.session.find_window("^e2e pick$", program, timeout=30)
+    run.press("ctrl+o", window=window)
+    run.find_window("^e2e pick$", program, timeout=30)
     time.sleep(0.5)
-    run.session.xdotool("type", "--delay", "20", run.session.path(run.app) + "\\")
-    run.session.xdotool("key", "Return")
+    run.xdotool("type", "--delay", "20", run.path(run.app) + "\\")
+    run.xdotool("key", "Return")
     time.sleep(0.5)
-    run.session.xdotool("key", "shift+Tab", "End")
+    run.xdotool("key", "shift+Tab", "End")
     time.sleep(0.3)
-    run.session.xdotool("key", "Return")
+    run.xdotool("key", "Return")
     program.wait_line(r"^dialog\|0\|", "record.txt")
-    check(program.lines("dialog|0|", "record.txt") == ["dialog|0|1|" + run.session.path(os.path.join(run.app, chosen))],
+    check(program.lines("dialog|0|", "record.txt") == ["dialog|0|1|" + run.path(os.path.join(run.app, chosen))],
           "chosen file: " + program.read("record.txt"))
     run.closed(program, window=window, saves=1)
 
@@ -329,22 +315,20 @@ def bounds(run):
     """The script places the window and reads it back; the resize script ran
     inside ::screen::setbounds with the same client area; moved from outside,
     the window reports its new place."""
-    program = run.start("bounds.tcl")
-    window = run.session.find_window("^vesk e2e bounds$", program, timeout=30)
-    program.wait_line("^ready$", "record.txt")
+    program, window = run.ready("bounds.tcl", "^vesk e2e bounds$")
     check(program.lines("bounds|", "record.txt")[0] == "bounds|150|100|700|500",
           "::screen::getbounds after ::screen::setbounds: " + program.read("record.txt"))
     client = program.lines("client|", "record.txt")[0]
     check("resize|" + client[len("client|"):] in program.lines(source="record.txt"), "no resize call with " + client)
     # The X window sits where Win32 put the frame, plus the frame's own border
     # and caption, which Wine draws without a window manager.
-    x, y = run.session.geometry(window)[:2]
+    x, y = run.geometry(window)[:2]
     check(0 <= x - 150 <= 16 and 0 <= y - 100 <= 48, f"X window at {x},{y} for a frame at 150,100")
-    run.session.xdotool("windowmove", "--sync", window, str(420 + x - 150), str(260 + y - 100))
-    if run.session.status:
-        run.session.xdotool("windowmove", window, str(420 + x - 150), str(260 + y - 100))
+    run.xdotool("windowmove", "--sync", window, str(420 + x - 150), str(260 + y - 100))
+    if run.status:
+        run.xdotool("windowmove", window, str(420 + x - 150), str(260 + y - 100))
     time.sleep(0.5)
-    run.session.press("ctrl+b", window=window)
+    run.press("ctrl+b", window=window)
     program.wait_line(r"^bounds\|420\|260\|700\|500$", "record.txt")
     run.closed(program, window=window, saves=1)
 
@@ -354,13 +338,11 @@ def script_error(run):
     console and keeps the window up; a failing action is reported the same
     way and the loop goes on; a failed submenu insertion is reported with the
     system's text; a notice that cannot be translated carries its trail."""
-    program = run.start("script_error.tcl")
-    window = run.session.find_window("^vesk e2e script error$", program, timeout=30)
-    program.wait_line("^ready$", "record.txt")
-    run.session.press("ctrl+e", window=window)
-    run.session.press("ctrl+k", window=window)
+    program, window = run.ready("script_error.tcl", "^vesk e2e script error$")
+    run.press("ctrl+e", window=window)
+    run.press("ctrl+k", window=window)
     program.wait_line("^alive$", "record.txt")
-    run.session.press("alt+F4", window=window)
+    run.press("alt+F4", window=window)
     check(program.wait_exit() == 0, "exit code")
     check(program.lines(source="record.txt").count("save") == 1, "::config::save calls")
     check(program.lines("unreachable", "record.txt") == [], "the script went on after its error")
@@ -384,12 +366,12 @@ def demo(run):
     """The demo as shipped, started as from a desktop with two files: its main
     window and its console window appear; Alt+F4 ends it with 0."""
     files = ["first file.txt", "second.txt"]
-    args = [run.session.path(os.path.join(run.session.work, "app", name)) for name in files]
+    args = [run.path(os.path.join(run.work, "app", name)) for name in files]
     program = run.start(files=files, args=args, console=False)
-    window = run.session.find_window("^vesk2b", program, timeout=30, by="--classname")
-    run.session.find_window(r"vesk2b\.exe$", program)  # Wine titles a console window with the program's path
+    window = run.find_window("^vesk2b", program, timeout=30, by="--classname")
+    run.find_window(r"vesk2b\.exe$", program)  # Wine titles a console window with the program's path
     time.sleep(1)
-    run.session.press("alt+F4", window=window)
+    run.press("alt+F4", window=window)
     check(program.wait_exit() == 0, "exit code")
 
 
@@ -398,18 +380,17 @@ def filelist(run):
     of the list-view control, which has the keyboard focus. Its own keys (Home,
     End, type-ahead) select a row, Delete removes that row and only it, once;
     Ctrl+O opens the dialog, and once it is closed the list has the focus."""
-    program = run.start("demo_list.tcl", args=["a.txt", "b.txt", "c.txt"], files=["a.txt", "b.txt", "c.txt"],
-                        extras={"demo.tcl": os.path.join(HERE, "..", "..", "default", "vesk.tcl")})
+    program, window = run.ready("demo_list.tcl", "^vesk2b - a.txt, b.txt, c.txt$", r"^rows\|a.txt,b.txt,c.txt$",
+                                args=["a.txt", "b.txt", "c.txt"], files=["a.txt", "b.txt", "c.txt"],
+                                extras={"demo.tcl": os.path.join(HERE, "..", "..", "default", "vesk.tcl")})
     check(os.path.exists(os.path.join(run.app, "filelist.dll")), "no filelist.dll beside the program")
-    window = run.session.find_window("^vesk2b - a.txt, b.txt, c.txt$", program, timeout=30)
-    program.wait_line(r"^rows\|a.txt,b.txt,c.txt$", "record.txt")
-    run.session.press("Home", "End", "Delete", window=window)
+    run.press("Home", "End", "Delete", window=window)
     program.wait_line(r"^say\|removed: ", "record.txt")
-    run.session.press("ctrl+o", window=window)
-    run.session.press("Escape", window=run.session.find_window("^Open$", program))
+    run.press("ctrl+o", window=window)
+    run.press("Escape", window=run.find_window("^Open$", program))
     program.wait_line(r"^say\|open: ", "record.txt")
-    run.session.press("b", "Delete", window=window)
-    program.wait_line(r"^rows\|a.txt$", "record.txt")
+    run.press("b", "Delete", window=window)
+    program.wait_line(r"^rows\|a.txt$", "record.txt", count=2)  # the first while the files were added
     rows = [line for line in program.lines(source="record.txt") if re.match(r"rows|say\|removed", line)][-4:]
     check(rows == ["rows|a.txt,b.txt", "say|removed: 1", "rows|a.txt", "say|removed: 1"], f"rows after each Delete: {rows}")
     run.closed(program, window=window)
