@@ -286,8 +286,8 @@ class Session:
 class Program:
     """One run of the program. Its console is standard error, or under Wine
     the console it opens: wine runs on a pseudo-terminal (script(1)), so Wine
-    attaches the console to the terminal, whose log is the console's text (1000
-    columns wide, so that Wine breaks no long line). With console=False it is
+    attaches the console to the terminal, whose log (written at once, -f) is
+    the console's text (1000 columns wide, so that Wine breaks no long line). With console=False it is
     started as from a desktop and opens a console window of its own."""
 
     def __init__(self, session, exe, args, cwd, console):
@@ -299,7 +299,7 @@ class Program:
         if session.wine:
             command = [session.env["VESK_WINE"], *command]
             if console:
-                command = ["script", "-q", "-e", "-c", "stty -onlcr cols 1000; exec " + shlex.join(command), self.log_path]
+                command = ["script", "-q", "-e", "-f", "-c", "stty -onlcr cols 1000; exec " + shlex.join(command), self.log_path]
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=session.env,
                                             cwd=cwd or self.folder, start_new_session=True)
@@ -308,9 +308,10 @@ class Program:
         return self.process.poll() is None
 
     def read(self, name):
-        """stdout, console, or a file the script wrote in default/."""
+        """stdout, console, or a file the script wrote in default/. Under
+        Wine standard output is the console."""
         path = {"stdout": self.out_path, "console": self.err_path}.get(name, os.path.join(self.folder, "default", name))
-        if name == "console" and os.path.exists(self.log_path):
+        if name in ("stdout", "console") and os.path.exists(self.log_path):
             with open(self.log_path, encoding="utf-8", errors="replace") as file:
                 return clean_console(file.read())
         try:
@@ -320,7 +321,7 @@ class Program:
             return ""
 
     def output(self):
-        return self.read("stdout") + self.read("console")
+        return self.read("console") if os.path.exists(self.log_path) else self.read("stdout") + self.read("console")
 
     def lines(self, prefix="", source="stdout"):
         return [line for line in self.read(source).splitlines() if line.startswith(prefix)]
