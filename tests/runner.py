@@ -43,9 +43,10 @@ def poll(probe, why, timeout=TIMEOUT, interval=0.05):
     deadline = time.time() + timeout
     while True:
         found = probe()
-        if found or time.time() > deadline:
-            check(found, why() if callable(why) else why)
+        if found:
             return found
+        if time.time() > deadline:
+            raise Failure(why() if callable(why) else why)
         time.sleep(interval)
 
 
