@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # root and bin come from the benchmark that sources this
 # Shared by the Windows benchmarks (sourced by bash): the Wine prefix and Xvfb
 # display of tests/runner.py in VESK_WIN32_STATE, for the architecture
 # VESK_WINE_ARCH. win32_bench_env_start checks that the named files are in
