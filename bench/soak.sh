@@ -2,7 +2,7 @@
 # Soak of the menu bar on the real programs: bench/soak.tcl as the
 # application script (10,000 rebuilds of a 150-item bar), in the gtk program
 # on a private Xvfb display and in vesk2b.exe under Wine (the display and
-# prefix of tests/win32/wine_env.sh). Prints the script's figures (resident
+# prefix of tests/runner.py). Prints the script's figures (resident
 # memory every 1,000 rebuilds, time) and counts the system error reports on
 # the console: a menu or item that could not be made (on Windows, for one,
 # once a process holds its 10,000 USER objects) is reported there.
@@ -51,10 +51,9 @@ for platform in "${platforms[@]}"; do
         ;;
     win32)
         export VESK_WIN32_STATE=$root/build/win32/wine
-        source "$root/tests/win32/wine_env.sh"
-        running=0
-        [ -f "$VESK_WIN32_STATE/xvfb.pid" ] && kill -0 "$(cat "$VESK_WIN32_STATE/xvfb.pid")" 2>/dev/null && running=1
-        win32_env_start 2>/dev/null
+        bin=$root/build/win32
+        source "$root/bench/wine_env.sh"
+        win32_bench_env_start vesk2b.exe tcl86.dll 2>/dev/null
         cp "$root/build/win32/vesk2b.exe" "$root/build/win32/tcl86.dll" "$app/"
         started=$(date +%s)
         # On a pseudo-terminal the program's console is that terminal.
@@ -72,7 +71,7 @@ for platform in "${platforms[@]}"; do
         report win32 "$app/output.txt" "$code"
         echo "win32: resident memory of vesk2b.exe seen by ps every 5 s (kB): $(grep -o '[0-9]*' "$app/rss.txt" | tr '\n' ' ')"
         echo "win32: $(($(date +%s) - started)) s in all"
-        [ $running = 1 ] || win32_env_stop
+        win32_bench_env_stop
         ;;
     esac
 done

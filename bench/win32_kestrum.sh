@@ -21,7 +21,7 @@ status=0
 for arch in "${archs[@]}"; do
     bin=${VESK_WIN32_BIN:-$root/build/$arch}
     export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench} VESK_WINE_ARCH=$arch
-    source "$root/tests/win32/wine_env.sh"
+    source "$root/bench/wine_env.sh"
     win32_bench_env_start kestrum_bench.exe kestrum.dll
     [ ${#archs[@]} -gt 1 ] && echo "==== $arch ($bin)"
     for run in $(seq "$runs"); do

@@ -38,7 +38,7 @@ runs=${1:-21}
 arch=${2:-win32}
 bin=${VESK_WIN32_BIN:-$root/build/$arch}
 export VESK_WIN32_STATE=${VESK_WIN32_BENCH_STATE:-$bin/wine-bench} VESK_WINE_ARCH=$arch
-source "$root/tests/win32/wine_env.sh"
+source "$root/bench/wine_env.sh"
 
 win32_bench_env_start vesk2b.exe tcl86.dll bare_window.exe bare_tcl_window.exe
 "$VESK_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
@@ -47,7 +47,7 @@ app="$VESK_WIN32_STATE/bench"
 rm -rf "$app"
 mkdir -p "$app/default"
 cp "$bin/vesk2b.exe" "$bin/tcl86.dll" "$bin/bare_window.exe" "$bin/bare_tcl_window.exe" "$app/"
-cp "$root/tests/win32/scripts/quit_at_once.tcl" "$app/default/vesk.tcl"
+cp "$root/tests/e2e/quit_at_once.tcl" "$app/default/vesk.tcl"
 
 # Waits (up to 5 s) until no console process of an earlier run is left,
 # then lets Wine and the display settle.

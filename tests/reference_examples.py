@@ -13,9 +13,10 @@ Usage: reference_examples.py PROGRAM DOCUMENT WORK_DIR
 """
 import os
 import re
-import shutil
 import subprocess
 import sys
+
+from runner import stage
 
 COMPLETE = "# Complete program"
 
@@ -40,13 +41,11 @@ def examples(text):
 
 def run(program, work, name, script):
     folder = os.path.join(work, name)
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(os.path.join(folder, "default"))
-    os.makedirs(os.path.join(folder, "home"))
-    copy = os.path.join(folder, os.path.basename(program))
-    shutil.copy2(program, copy)
-    with open(os.path.join(folder, "default", "vesk.tcl"), "w", encoding="utf-8") as f:
+    os.makedirs(work, exist_ok=True)
+    with open(folder + ".tcl", "w", encoding="utf-8") as f:
         f.write(script)
+    copy = stage(folder, program, folder + ".tcl")
+    os.makedirs(os.path.join(folder, "home"))
     env = dict(os.environ, HOME=os.path.join(folder, "home"), LANG="C.UTF-8")
     env.pop("LC_ALL", None)
     return subprocess.run([copy], cwd=folder, env=env, capture_output=True, timeout=60)

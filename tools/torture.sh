@@ -26,9 +26,8 @@ python3 tests/torture/run_programs.py gtk build/gtk-asan/vesk2b "$writer" "$firs
     status=1
 
 export VESK_WIN32_STATE=$root/build/win32/wine
-source tests/win32/wine_env.sh
-win32_env_start 2>/dev/null
+python3 tests/runner.py wine-setup >/dev/null 2>&1
 python3 tests/torture/run_programs.py win32 build/win32/vesk2b.exe "$writer" "$first" "$scripts" "$per_script" ||
     status=1
-win32_env_stop
+python3 tests/runner.py wine-cleanup
 exit $status

@@ -1,5 +1,5 @@
 # The conformance suite: run by every real vesk2b program as its
-# default/vesk.tcl, it checks the script interface from inside. run.sh starts
+# default/vesk.tcl, it checks the script interface from inside. run.py starts
 # the program with the file names of names.txt and VESK_CONFORMANCE naming the
 # platform (headless, gtk-x11, gtk-openbox, gtk-wayland or win32).
 #

@@ -3,7 +3,7 @@
 #   tree       cmake --install into a fresh prefix: the exact file list, the
 #              library's soname, the desktop entry, the shipped script; the
 #              component kestrum alone
-#   program    the installed vesk2b, started through its bin/ link under Xvfb,
+#   program    the installed vesk2b, started through its bin/ link on a display,
 #              finds and runs the script beside the real file, and the
 #              reference's recipe for Tcl's own library
 #   consumers  a program outside the tree builds against the installed
@@ -20,7 +20,8 @@
 #              Start menu, uninstall entry; silent uninstall leaves nothing
 # Usage: check.sh CASE BUILD_DIR SOURCE_DIR WORK_DIR
 # Environment: VESK_LIBDIR, VESK_CONFIG (lower-case build type); for zip the
-# Wine environment of tests/win32/wine_env.sh.
+# Wine environment of tests/runner.py. The cases that start a program run on
+# a display of their own (tests/runner.py on-display).
 set -euo pipefail
 case_name=$1 build=$2 source=$3 work=$4
 prefix=$work/prefix
@@ -97,17 +98,6 @@ EOF_TCL
     echo '::screen::destroywnd $parentwindow' >>"$1"
 }
 
-# Xvfb for the Linux program, ended with this script.
-start_xvfb() {
-    local display_file; display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" </dev/null >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    export DISPLAY=":$(cat "$display_file")" NO_AT_BRIDGE=1
-    rm -f "$display_file"
-    [ "$DISPLAY" != : ] || fail "Xvfb did not start"
-}
-
 # The reference's recipe for Tcl's own library with its checks ("tcl"), or
 # their expected output ("text").
 recipe_block() {
@@ -146,8 +136,7 @@ program)
     [ -d "$prefix" ] || fail "no installed prefix (case tree)"
     program_dir=$(realpath "$prefix/libexec/vesk2b")
     write_probe_script "$program_dir/default/vesk.tcl"
-    start_xvfb
-    trap 'kill $xvfb 2>/dev/null; cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
+    trap 'cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
     mkdir -p "$work/elsewhere"
     status=0
     out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
@@ -226,8 +215,7 @@ deb-install)
     [ -f "${debs[0]}" ] || fail "no .debs (case deb)"
     apt-get -o DPkg::Lock::Timeout=300 install -y --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 \
         || { cat "$work/apt.log" >&2; fail "apt-get install"; }
-    trap 'kill ${xvfb:-} 2>/dev/null; apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
-    start_xvfb
+    trap 'apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >/dev/null 2>&1' EXIT
     man -w vesk2b | grep -qx /usr/share/man/man1/vesk2b.1.gz || fail "man vesk2b"
     MANWIDTH=200 man 3 kestrum 2>/dev/null | grep -q 'ticks / 500,000,000' || fail "man 3 kestrum"
     [ "$(echo 'puts [package require kestrum]' | tclsh8.6)" = 1.0.0 ] || fail "package require kestrum"
@@ -282,8 +270,8 @@ EOF_LIST
         || fail "kestrum.lib's imports"
     cmp "$source/default/vesk.tcl" "$app/default/vesk.tcl" || fail "shipped script"
 
-    source "$source/tests/win32/wine_env.sh"
-    win32_env_use
+    eval "$(python3 "$source/tests/runner.py" wine-exports)"
+    win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
     status=0
@@ -312,6 +300,7 @@ installer)
     rm -rf "$work"
     mkdir -p "$work"
     setup=$(VESK_INSTALLER_TARGET=amd64-unicode "$source/tools/make-installer.sh" "$build" "$work" | tail -1) || fail "makensis"
+    display=$DISPLAY
     export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     wine=/usr/lib/wine/wine64
     $wine wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
@@ -329,8 +318,7 @@ installer)
         # (a probe in the demo's place, put back before uninstalling).
         # The prefix's desktop process started without a display: a new one with it.
         wineserver -k
-        start_xvfb
-        trap 'kill "$xvfb" 2>/dev/null' EXIT
+        export DISPLAY=$display
         cp "$app/default/vesk.tcl" "$work/vesk.tcl"
         write_probe_script "$app/default/vesk.tcl" record
         (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
