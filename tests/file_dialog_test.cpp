@@ -25,9 +25,6 @@ TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
     // Without "--" a filter that begins with '-' is taken for an option.
     EXPECT_EQ(eval("::vesk::filedlg -All|*").code, TCL_ERROR);
     EXPECT_TRUE(headless::dialogs().empty());
-}
-
-TEST_F(FileDialog, FilterBlocksAndIndices) {
     struct Case {
         std::string text;
         std::string block;
@@ -92,9 +89,6 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
     }
     EXPECT_EQ(headless::countCalls("GetSaveFileNameW"), 3);
     EXPECT_EQ(headless::countCalls("GetOpenFileNameW"), 4);
-}
-
-TEST_F(FileDialog, SelectionBecomesAList) {
     headless::queueDialogAnswer(headless::chooseFiles({"C:\\My Files\\a b.txt"}));
     EXPECT_EQ(eval("set r [::vesk::filedlg {All|*.*}]; list [llength $r] [lindex $r 0]").outcome(),
               "ok: 1 {C:\\My Files\\a b.txt}");
@@ -111,9 +105,6 @@ TEST_F(FileDialog, SelectionBecomesAList) {
     Tcl_IncrRefCount(none);
     EXPECT_STREQ(Tcl_GetString(none), "");
     Tcl_DecrRefCount(none);
-}
-
-TEST_F(FileDialog, CancelAndFailureCodes) {
     headless::queueDialogAnswer(headless::cancelDialog());
     EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 0");
 
@@ -165,9 +156,6 @@ TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
     headless::clearCalls();
     EXPECT_EQ(commands::centringHook(window, platform::kWmCommand, 0, 0), 0u);
     EXPECT_TRUE(headless::calls().empty());
-}
-
-TEST_F(FileDialog, CommandsWhileTheDialogIsUp) {
     // The dialog's own message loop hands commands to the window meanwhile:
     // here one that rebuilds the bar and destroys the window.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"

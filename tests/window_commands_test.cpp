@@ -44,18 +44,12 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     EXPECT_EQ(run("::screen::getbounds $h").result, "100 50 640 480");
     EXPECT_EQ(run("::screen::getclientrect $h").result, "0 0 624 441");
     EXPECT_EQ(run("::screen::setbounds $h {-300 -20 200 100}; ::screen::getbounds $h").result, "-300 -20 200 100");
-}
-
-TEST_F(WindowCommands, SetWindowTextPassesTheBytesUnchanged) {
     const std::string title = "Gr\xC3\xB6\xC3\x9F" "e {x} [y] $z";
     EXPECT_EQ(run("::screen::setwindowtext $h {" + title + "}").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
     // A handle that names no window: nothing happens, and no error.
     EXPECT_EQ(run("::screen::setwindowtext 99999 lost").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
-}
-
-TEST_F(WindowCommands, QueryTimerHandsOverTheTickCountAsASignedInt) {
     const std::vector<std::pair<std::uint32_t, std::string>> ticks = {
         {0, "0"},
         {123456, "123456"},

@@ -35,7 +35,12 @@ protected:
     }
 };
 
-TEST_F(Report, FirstReportCalibratesOnceThenPrintsTheLines) {
+TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
+    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
+    EXPECT_FALSE(kestrum::overheads().calibrated);
+    EXPECT_EQ(kestrum::startCount(), 0);
+    for (unsigned c = 0; c < kestrum::chainCount; ++c)
+        EXPECT_EQ(kestrum::chainHead(c), nullptr);
     for (int i = 0; i < 4; ++i)
         run("work", 500000);
     std::int64_t starts = kestrum::startCount();
@@ -57,14 +62,6 @@ TEST_F(Report, FirstReportCalibratesOnceThenPrintsTheLines) {
     out = printed([] { Profiler_Stats_All(); });
     EXPECT_EQ(out, "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
     EXPECT_EQ(kestrum::startCount() - starts, 200000);
-}
-
-TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
-    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
-    EXPECT_FALSE(kestrum::overheads().calibrated);
-    EXPECT_EQ(kestrum::startCount(), 0);
-    for (unsigned c = 0; c < kestrum::chainCount; ++c)
-        EXPECT_EQ(kestrum::chainHead(c), nullptr);
 }
 
 TEST_F(Report, TimerRunningThroughTheCalibrationSeesItsStarts) {
