@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tests/host_test.h"
+#include "tests/split_checked.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ FileCalls fileCalls() {
 
 // Starts with the command line of argv joined, or line when argv is empty; returns the file calls.
 FileCalls startWith(const std::vector<std::string>& argv, const std::string& line, std::string_view extra) {
-    std::vector<const char*> pointers;
-    for (const std::string& arg : argv) pointers.push_back(arg.c_str());
-    headless::setCommandLine(argv.empty() ? line : host::joinCommandLine(static_cast<int>(pointers.size()), pointers.data()));
+    headless::setCommandLine(argv.empty() ? line : split_test::joined(argv));
     writeScript(extra);
     int exitCode = 0;
     EXPECT_TRUE(host::startUp(platform::kSwShowDefault, exitCode) && host::interpreter() != nullptr && support::mainWindow() != 0);

@@ -111,9 +111,7 @@ TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
     ASSERT_EQ(eval("set ::menu::actions(40001) {unset ::menu::actions; lappend ::ran vanished}").code, TCL_OK);
     command(40001);
     EXPECT_EQ(globalList("::ran").back(), "vanished");
-    EXPECT_EQ(strayMenus(bar()), 0);
-    EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
-    EXPECT_EQ(headless::invalidAcceleratorTableUses(), 0);
+    EXPECT_EQ(brokenInvariant(), "");
     eval("unset -nocomplain ::ran");
     ASSERT_EQ(eval("::menu::createmenu {::menu::submenu File {"
                    " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran exit; ::screen::destroywnd $parentwindow}"
