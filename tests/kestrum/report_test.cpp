@@ -45,9 +45,8 @@ TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
         run("work", 500000);
     std::int64_t starts = kestrum::startCount();
 
-    std::string out = calibrating([] { Profiler_Stats_All(); });
-    EXPECT_EQ(out, calibrationText +
-                       "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
+    EXPECT_EQ(calibrating([] { Profiler_Stats_All(); }),
+              calibrationText + "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
     EXPECT_EQ(kestrum::startCount() - starts, 200000);
 
     kestrum::Overheads o = kestrum::overheads();
@@ -59,8 +58,7 @@ TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
     EXPECT_EQ(GetProfiler("innerOverhead")->bestAccumulated, 50000);
     EXPECT_EQ(GetProfiler("outerOverhead")->bestAccumulated, 150000);
 
-    out = printed([] { Profiler_Stats_All(); });
-    EXPECT_EQ(out, "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
+    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
     EXPECT_EQ(kestrum::startCount() - starts, 200000);
 }
 
@@ -128,7 +126,7 @@ TEST_F(Report, LinesFollowChainsThenCreationAndSkipCalibrationTimers) {
     // Chains: abc 160, parse 213, render 30, aal 160, x 120, innerOverhead 152.
     for (const char* name : {"abc", "parse", "render", "aal", "x", "innerOverhead"})
         GetProfiler(name);
-    std::string out = calibrating([] { Profiler_Stats_All(); });
+    const std::string out = calibrating([] { Profiler_Stats_All(); });
     std::string expected = calibrationText;
     for (const char* name : {"render", "x", "abc", "aal", "parse"})
         expected += std::string("total time:     0.00ms - average time:     0.00\xC2\xB5s (") + name + ")\n";
