@@ -26,59 +26,6 @@ std::vector<std::string> builtEntries() {
     return out;
 }
 
-TEST_F(Accelerators, EntryEncoding) {
-    ASSERT_EQ(eval("::menu::createmenu {"
-                   " ::menu::menu -ishortcut [expr {0x8073}] Exit a;"
-                   " ::menu::menu -ishortcut [expr {0x6053}] SaveAs b;"
-                   " ::menu::menu -ishortcut [expr {0xE041}] All c;"
-                   " ::menu::menu -ishortcut [expr {0x4090}] High d;"
-                   " ::menu::menu -ishortcut 16463 Open e;"
-                   " ::menu::menu -ishortcut [expr {0x10000 | 0x1F00 | 0x41}] OnlyKey f;"
-                   "}").code, TCL_OK);
-    EXPECT_EQ(builtEntries(), (std::vector<std::string>{"0x13 0x73 40000", "0x0F 0x53 40001", "0x1F 0x41 40002",
-                                                        "0x0B 0x90 40003", "0x0B 0x4F 40004", "0x03 0x41 40005"}));
-    EXPECT_EQ(callsNamed("CreateAcceleratorTableW("), std::vector<std::string>{"CreateAcceleratorTableW(6)"});
-}
-
-TEST_F(Accelerators, GrowthKeepsEarlierEntriesInTheBuiltTable) {
-    // Entry i: key 0x41 + i % 43 (unique with the modifiers up to 129 entries), modifiers cycling through Shift/Ctrl/Alt.
-    const auto buildBar = [](int count) {
-        return eval("::menu::createmenu {for {set i 0} {$i < " + std::to_string(count) +
-                    "} {incr i} { ::menu::menu -ishortcut [expr {(0x2000 << ($i % 3)) | (0x41 + $i % 43)}] Item$i "
-                    "[list set ::ran $i] }}")
-            .code;
-    };
-    // A smaller bar keeps the storage.
-    for (const auto& [count, capacity] : {std::pair{64, 64}, {65, 128}, {129, 256}, {3, 256}}) {
-        SCOPED_TRACE(count);
-        ASSERT_EQ(buildBar(count), TCL_OK);
-        EXPECT_EQ(commands::acceleratorCapacity(), capacity);
-        std::vector<std::string> expected;
-        for (int i = 0; i < count; ++i) {
-            const std::uint8_t fVirt = i % 3 == 0 ? 0x07 : i % 3 == 1 ? 0x0B : 0x13;
-            expected.push_back(text({fVirt, static_cast<std::uint16_t>(0x41 + i % 43), static_cast<std::uint16_t>(40000 + i)}));
-        }
-        EXPECT_EQ(builtEntries(), expected);
-    }
-    // The last entry of the big bar reaches its item through the key.
-    ASSERT_EQ(buildBar(129), TCL_OK);
-    key(0x41 + 128 % 43, false, false, true);  // 128 % 3 == 2: Alt
-    EXPECT_EQ(global("::ran"), "128");
-}
-
-TEST_F(Accelerators, EmptyListGivesNoTableAndIsTriedAgain) {
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Plain p}").code, TCL_OK);
-    headless::clearCalls();
-    EXPECT_EQ(commands::acceleratorTable(), 0);
-    EXPECT_EQ(commands::acceleratorTable(), 0);
-    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableW"), 2);
-    // A key without a table still reaches the default handling.
-    headless::clearCalls();
-    key(0x4F, false, true, false);
-    EXPECT_EQ(headless::countCalls("TranslateAcceleratorW"), 1);
-    EXPECT_EQ(headless::countCalls("DefWindowProcW"), 1);
-}
-
 TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open {lappend ::ran open}}").code, TCL_OK);
     headless::clearCalls();
@@ -99,10 +46,7 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
     key(0x53, false, true, false);
     EXPECT_EQ(globalList("::ran").back(), "save");
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 1);
-    EXPECT_EQ(headless::invalidAcceleratorTableUses(), 0);
-}
-
-TEST_F(Accelerators, ANewBarWithoutShortcutsDropsTheOldTable) {
+    eval("unset -nocomplain ::ran");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open {lappend ::ran open}}").code, TCL_OK);
     key(0x4F, false, true, false);
     ASSERT_EQ(globalList("::ran"), std::vector<std::string>{"open"});
@@ -111,40 +55,7 @@ TEST_F(Accelerators, ANewBarWithoutShortcutsDropsTheOldTable) {
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 0);
     key(0x4F, false, true, false);
     EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"open"});
-    EXPECT_EQ(headless::invalidAcceleratorTableUses(), 0);
-}
-
-TEST_F(Accelerators, AnAddBeforeAnyResetGetsStorage) {
-    ASSERT_EQ(commands::acceleratorCapacity(), 0);
-    ASSERT_EQ(eval("::menu::submenu Early {::menu::menu -ishortcut 16463 Open o}").code, TCL_OK);
-    EXPECT_EQ(commands::acceleratorCapacity(), 64);
-    ASSERT_EQ(commands::acceleratorCount(), 1);
-    EXPECT_EQ(commands::acceleratorEntries()[0].key, 0x4F);
-    EXPECT_EQ(builtEntries().size(), 1u);
-    // The first real bar starts the list afresh in the same storage.
-    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16467 Save s}").code, TCL_OK);
-    EXPECT_EQ(commands::acceleratorCapacity(), 64);
-    EXPECT_EQ(builtEntries(), std::vector<std::string>{"0x0B 0x53 40000"});
-}
-
-TEST_F(Accelerators, KeysMatchOnlyWithTheirModifiers) {
-    ASSERT_EQ(eval("::menu::createmenu {"
-                   " ::menu::menu -ishortcut 16463 Open {lappend ::ran ctrl-o};"
-                   " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran alt-f4};"
-                   " ::menu::menu -ishortcut [expr {0x6053}] SaveAs {lappend ::ran ctrl-shift-s}"
-                   "}").code, TCL_OK);
-    key(0x4F, false, false, false);
-    key(0x4F, true, true, false);
-    key(0x73, false, false, false);
-    key(0x53, false, true, false);
-    EXPECT_TRUE(globalList("::ran").empty());
-    key(0x73, false, false, true);
-    key(0x53, true, true, false);
-    key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"alt-f4", "ctrl-shift-s", "ctrl-o"}));
-}
-
-TEST_F(Accelerators, ATableDiscardedWhileTranslatingIsDestroyedAfterwards) {
+    eval("unset -nocomplain ::ran");
     // The action behind Ctrl+O builds a new bar with other shortcuts while the
     // platform is still inside TranslateAcceleratorW with the old table.
     ASSERT_EQ(eval("proc ::rebuild {} {"
@@ -170,8 +81,79 @@ TEST_F(Accelerators, ATableDiscardedWhileTranslatingIsDestroyedAfterwards) {
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 0);
     key(0x53, false, true, false);
     EXPECT_EQ(globalList("::ran").back(), "save");
-    EXPECT_EQ(headless::invalidAcceleratorTableUses(), 0);
-    EXPECT_EQ(headless::invalidMenuHandleUses(), 0);
+    EXPECT_EQ(brokenInvariant(), "");
+}
+
+TEST_F(Accelerators, AnAddBeforeAnyResetGetsStorage) {
+    ASSERT_EQ(commands::acceleratorCapacity(), 0);
+    ASSERT_EQ(eval("::menu::submenu Early {::menu::menu -ishortcut 16463 Open o}").code, TCL_OK);
+    EXPECT_EQ(commands::acceleratorCapacity(), 64);
+    ASSERT_EQ(commands::acceleratorCount(), 1);
+    EXPECT_EQ(commands::acceleratorEntries()[0].key, 0x4F);
+    EXPECT_EQ(builtEntries().size(), 1u);
+    // The first real bar starts the list afresh in the same storage.
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16467 Save s}").code, TCL_OK);
+    EXPECT_EQ(commands::acceleratorCapacity(), 64);
+    EXPECT_EQ(builtEntries(), std::vector<std::string>{"0x0B 0x53 40000"});
+    headless::clearCalls();
+    ASSERT_EQ(eval("::menu::createmenu {"
+                   " ::menu::menu -ishortcut [expr {0x8073}] Exit a;"
+                   " ::menu::menu -ishortcut [expr {0x6053}] SaveAs b;"
+                   " ::menu::menu -ishortcut [expr {0xE041}] All c;"
+                   " ::menu::menu -ishortcut [expr {0x4090}] High d;"
+                   " ::menu::menu -ishortcut 16463 Open e;"
+                   " ::menu::menu -ishortcut [expr {0x10000 | 0x1F00 | 0x41}] OnlyKey f;"
+                   "}").code, TCL_OK);
+    EXPECT_EQ(builtEntries(), (std::vector<std::string>{"0x13 0x73 40000", "0x0F 0x53 40001", "0x1F 0x41 40002",
+                                                        "0x0B 0x90 40003", "0x0B 0x4F 40004", "0x03 0x41 40005"}));
+    EXPECT_EQ(callsNamed("CreateAcceleratorTableW("), std::vector<std::string>{"CreateAcceleratorTableW(6)"});
+    ASSERT_EQ(eval("::menu::createmenu {::menu::menu Plain p}").code, TCL_OK);
+    headless::clearCalls();
+    EXPECT_EQ(commands::acceleratorTable(), 0);
+    EXPECT_EQ(commands::acceleratorTable(), 0);
+    EXPECT_EQ(headless::countCalls("CreateAcceleratorTableW"), 2);
+    // A key without a table still reaches the default handling.
+    headless::clearCalls();
+    key(0x4F, false, true, false);
+    EXPECT_EQ(headless::countCalls("TranslateAcceleratorW"), 1);
+    EXPECT_EQ(headless::countCalls("DefWindowProcW"), 1);
+    ASSERT_EQ(eval("::menu::createmenu {"
+                   " ::menu::menu -ishortcut 16463 Open {lappend ::ran ctrl-o};"
+                   " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran alt-f4};"
+                   " ::menu::menu -ishortcut [expr {0x6053}] SaveAs {lappend ::ran ctrl-shift-s}"
+                   "}").code, TCL_OK);
+    key(0x4F, false, false, false);
+    key(0x4F, true, true, false);
+    key(0x73, false, false, false);
+    key(0x53, false, true, false);
+    EXPECT_TRUE(globalList("::ran").empty());
+    key(0x73, false, false, true);
+    key(0x53, true, true, false);
+    key(0x4F, false, true, false);
+    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"alt-f4", "ctrl-shift-s", "ctrl-o"}));
+    // Entry i: key 0x41 + i % 43 (unique with the modifiers up to 129 entries), modifiers cycling through Shift/Ctrl/Alt.
+    const auto buildBar = [](int count) {
+        return eval("::menu::createmenu {for {set i 0} {$i < " + std::to_string(count) +
+                    "} {incr i} { ::menu::menu -ishortcut [expr {(0x2000 << ($i % 3)) | (0x41 + $i % 43)}] Item$i "
+                    "[list set ::ran $i] }}")
+            .code;
+    };
+    // A smaller bar keeps the storage.
+    for (const auto& [count, capacity] : {std::pair{64, 64}, {65, 128}, {129, 256}, {3, 256}}) {
+        SCOPED_TRACE(count);
+        ASSERT_EQ(buildBar(count), TCL_OK);
+        EXPECT_EQ(commands::acceleratorCapacity(), capacity);
+        std::vector<std::string> expected;
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t fVirt = i % 3 == 0 ? 0x07 : i % 3 == 1 ? 0x0B : 0x13;
+            expected.push_back(text({fVirt, static_cast<std::uint16_t>(0x41 + i % 43), static_cast<std::uint16_t>(40000 + i)}));
+        }
+        EXPECT_EQ(builtEntries(), expected);
+    }
+    // The last entry of the big bar reaches its item through the key.
+    ASSERT_EQ(buildBar(129), TCL_OK);
+    key(0x41 + 128 % 43, false, false, true);  // 128 % 3 == 2: Alt
+    EXPECT_EQ(global("::ran"), "128");
 }
 
 }  // namespace

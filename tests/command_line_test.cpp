@@ -93,9 +93,6 @@ TEST(CommandLine, JoinedArgumentsSplitBackUnchanged) {
         const std::string line = joined(argv);
         ASSERT_EQ(splitChecked(line).args, argv) << "joined as [" << line << "]";
     }
-}
-
-TEST(CommandLine, JoinsTheHardCasesIntoTextThatSplitsBack) {
     const std::vector<std::vector<std::string>> cases = {
         {"vesk2b"},
         {"vesk2b", ""},

@@ -29,9 +29,7 @@ TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
     EXPECT_EQ(headless::consoleOutput(), "\n");
     // The report reads the interpreter and changes nothing in it.
     EXPECT_EQ(global("errorInfo"), std::nullopt);
-}
-
-TEST_F(ConsoleReport, SystemErrorFormatsTheSystemTextAndContext) {
+    headless::clearConsoleOutput();
     headless::setLastError(1400);
     support::reportSystemError("::menu::menu");
     EXPECT_EQ(headless::consoleOutput(), "Invalid window handle.\r\n in ::menu::menu\n\n");
@@ -48,9 +46,7 @@ TEST_F(ConsoleReport, SystemErrorFormatsTheSystemTextAndContext) {
     EXPECT_EQ(headless::consoleOutput(),
               "unknown system error 4242\n in ::menu::separator\n\n"
               "The parameter is incorrect.\r\n in ::menu::submenu\n\n");
-}
-
-TEST_F(ConsoleReport, SystemErrorIsCutAt1023Bytes) {
+    headless::clearConsoleOutput();
     // Exactly 1023 bytes fit whole.
     const std::string context = "::menu::menu";
     const std::string fitting(1023 - context.size() - 6, 'm');
@@ -74,9 +70,8 @@ TEST_F(ConsoleReport, SystemErrorIsCutAt1023Bytes) {
     support::reportSystemError(longContext.c_str());
     const std::string whole = text + " in " + longContext + "\n\n";
     EXPECT_EQ(headless::consoleOutput(), whole.substr(0, 1023));
-}
 
-TEST(ConsoleClosed, ReportsAreLostWithoutHarm) {
+    // With no console, as in a new process, the reports are lost without harm.
     reset();
     Tcl_Interp* interp = Tcl_CreateInterp();
     Tcl_Eval(interp, "error lost");

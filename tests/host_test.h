@@ -1,7 +1,6 @@
-// The fixture of the host tests: every test starts from the state of a new
-// process with the host started on the stub script. A suite whose tests
-// configure the platform or the script first asks for Start::InTest and
-// starts the host itself.
+// The fixtures of the host tests: every test starts from the state of a new
+// process; Host starts the host on the stub script at SetUp, StartedInTest
+// leaves it to the test, which configures the platform or the script first.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,14 +11,12 @@ namespace host_test {
 
 using namespace fresh_host;
 
-class Host : public ::testing::Test {
+template <bool kStartAtSetUp>
+class Fixture : public ::testing::Test {
 protected:
-    enum class Start { AtSetUp, InTest };
-    explicit Host(Start when = Start::AtSetUp) : startAtSetUp_(when == Start::AtSetUp) {}
-
     void SetUp() override {
         reset();
-        if (startAtSetUp_) startHostOrFail();
+        if (kStartAtSetUp) startHostOrFail();
     }
     void TearDown() override { reset(); }
 
@@ -39,13 +36,9 @@ protected:
     }
 
 private:
-    bool startAtSetUp_;
     int exitCode_ = -1;
 };
-
-// A suite of tests that start the host themselves.
-struct StartedInTest : Host {
-    StartedInTest() : Host(Start::InTest) {}
-};
+using Host = Fixture<true>;
+using StartedInTest = Fixture<false>;
 
 }  // namespace host_test

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tests/host_test.h"
+#include "tests/split_checked.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ std::string handleText() { return std::to_string(support::mainWindow()); }
 
 // The ::vesk::filedialog calls the stub script saw, as {mode, file} pairs;
 // each call's file word must be a one-element list.
-std::vector<std::pair<std::string, std::string>> fileCalls() {
-    std::vector<std::pair<std::string, std::string>> out;
+using FileCalls = std::vector<std::pair<std::string, std::string>>;
+FileCalls fileCalls() {
+    FileCalls out;
     for (const std::string& call : globalList("::test::files")) {
         const auto words = listElements(call).value_or(std::vector<std::string>{});
         EXPECT_EQ(words.size(), 2u) << call;
@@ -29,11 +31,9 @@ std::vector<std::pair<std::string, std::string>> fileCalls() {
     return out;
 }
 
-// Starts with the command line of argv; returns the file calls.
-std::vector<std::pair<std::string, std::string>> startWith(const std::vector<std::string>& argv, std::string_view extra = {}) {
-    std::vector<const char*> pointers;
-    for (const std::string& arg : argv) pointers.push_back(arg.c_str());
-    headless::setCommandLine(host::joinCommandLine(static_cast<int>(pointers.size()), pointers.data()));
+// Starts with the command line of argv joined, or line when argv is empty; returns the file calls.
+FileCalls startWith(const std::vector<std::string>& argv, const std::string& line, std::string_view extra) {
+    headless::setCommandLine(argv.empty() ? line : split_test::joined(argv));
     writeScript(extra);
     int exitCode = 0;
     EXPECT_TRUE(host::startUp(platform::kSwShowDefault, exitCode) && host::interpreter() != nullptr && support::mainWindow() != 0);
@@ -79,10 +79,6 @@ TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
               "::menu::createmenu ::menu::menu ::menu::separator ::menu::submenu ::screen::destroywnd "
               "::screen::doresize ::screen::getbounds ::screen::getclientrect ::screen::setbounds "
               "::screen::setwindowtext ::vesk::filedialog ::vesk::filedlg ::vesk::querytimer");
-}
-
-TEST_F(StartUp, ParentWindowIsLinkedReadOnly) {
-    startHostOrFail();
     EXPECT_EQ(global("parentwindow"), handleText());
 
     EXPECT_EQ(eval("set parentwindow 5").outcome(), "error: can't set \"parentwindow\": linked variable is read-only");
@@ -111,7 +107,7 @@ TEST_F(StartUp, ScriptErrorIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(global("::test::before"), "1");
     EXPECT_EQ(global("::test::after"), std::nullopt);
     // The files are still handed over and the window is up.
-    EXPECT_EQ(fileCalls(), (std::vector<std::pair<std::string, std::string>>{{"open", "one.txt"}}));
+    EXPECT_EQ(fileCalls(), (FileCalls{{"open", "one.txt"}}));
     EXPECT_TRUE(headless::window(support::mainWindow())->visible);
 }
 
@@ -170,18 +166,7 @@ TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
     headless::setModuleFileName("vesk2b");
     EXPECT_EQ(host::runApplication(platform::kSwShowDefault), 0);
     EXPECT_EQ(headless::messageBoxes().size(), 1u);
-}
-
-TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
-    // With a backslash separator, forward slashes are part of the folder name.
-    headless::setPathSeparator('\\');
-    headless::setModuleFileName(folder().string() + "\\vesk2b.exe");
-    startHostOrFail("set ::test::ran 1");
-    EXPECT_EQ(global("::test::ran"), "1");
-    EXPECT_EQ(headless::consoleOutput(), "");
-}
-
-TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
+    reset();
     headless::failWindowCreation(true);
     EXPECT_FALSE(startHost("set ::test::ran 1"));
     EXPECT_EQ(exitCode(), 0);
@@ -200,36 +185,43 @@ TEST_F(StartUp, EndsSilentlyWhenTheWindowCannotBeCreated) {
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
-TEST_F(FileArguments, NoFilesMeansNoCall) {
-    EXPECT_TRUE(startWith({"vesk2b"}).empty());
-    EXPECT_EQ(eval("llength $::test::files").result, "0");
+TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
+    // With a backslash separator, forward slashes are part of the folder name.
+    headless::setPathSeparator('\\');
+    headless::setModuleFileName(folder().string() + "\\vesk2b.exe");
+    startHostOrFail("set ::test::ran 1");
+    EXPECT_EQ(global("::test::ran"), "1");
+    EXPECT_EQ(headless::consoleOutput(), "");
 }
 
-TEST_F(FileArguments, OneFileIsOpened) {
+TEST_F(FileArguments, EachFileIsOpenedThenMergedInOrder) {
+    struct Case {
+        std::vector<std::string> argv;  // joined into the command line; when empty, line is the command line
+        std::string line;
+        std::string_view extra;
+        FileCalls expected;
+    };
     const std::string name = "/home/user/my file {1} [x] $y \"q\".txt";
-    EXPECT_EQ(startWith({"vesk2b", name}), (std::vector<std::pair<std::string, std::string>>{{"open", name}}));
-}
-
-TEST_F(FileArguments, FurtherFilesAreMergedInOrder) {
-    const std::vector<std::string> names = {"a b.txt", "$env(HOME)[exit]", "{unbalanced \\"};
-    EXPECT_EQ(startWith({"vesk2b", names[0], names[1], names[2]}),
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"open", names[0]}, {"merge", names[1]}, {"merge", names[2]}}));
-    EXPECT_EQ(headless::consoleOutput(), "");
-}
-
-TEST_F(FileArguments, WindowsStyleTextIsSplitByItsRules) {
-    headless::setCommandLine("\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"");
-    startHostOrFail();
-    EXPECT_EQ(fileCalls(), (std::vector<std::pair<std::string, std::string>>{
-                               {"open", "C:\\some dir\\a.txt"}, {"merge", "b\"q\".txt"}, {"merge", ""}}));
-}
-
-TEST_F(FileArguments, FailingFileCallsAreIgnored) {
-    startWith({"vesk2b", "a", "b"}, "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }");
-    EXPECT_EQ(globalList("::test::files").size(), 2u);
-    EXPECT_EQ(headless::consoleOutput(), "");
-    EXPECT_TRUE(headless::messageBoxes().empty());
+    const Case cases[] = {
+        {{"vesk2b"}, "", {}, {}},
+        {{"vesk2b", name}, "", {}, {{"open", name}}},
+        {{"vesk2b", "a b.txt", "$env(HOME)[exit]", "{unbalanced \\"}, "", {},
+         {{"open", "a b.txt"}, {"merge", "$env(HOME)[exit]"}, {"merge", "{unbalanced \\"}}},
+        // Windows-style text is split by its rules.
+        {{}, "\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"", {},
+         {{"open", "C:\\some dir\\a.txt"}, {"merge", "b\"q\".txt"}, {"merge", ""}}},
+        // Failing file calls are ignored.
+        {{"vesk2b", "a", "b"}, "", "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }",
+         {{"open", "a"}, {"merge", "b"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv.empty() ? c.line : c.argv.back());
+        reset();
+        EXPECT_EQ(startWith(c.argv, c.line, c.extra), c.expected);
+        EXPECT_EQ(eval("llength $::test::files").result, std::to_string(c.expected.size()));
+        EXPECT_EQ(headless::consoleOutput(), "");
+        EXPECT_TRUE(headless::messageBoxes().empty());
+    }
 }
 
 TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {

@@ -22,9 +22,6 @@ TEST(Utf16, ConvertsEveryCharacterBothWays) {
     EXPECT_EQ(utf8FromUtf16(utf16), utf8);
     // Tcl 8.6 may hold U+1F600 as two three-byte surrogates.
     EXPECT_EQ(utf16FromUtf8("\xED\xA0\xBD\xED\xB8\x80"), u"\U0001F600");
-}
-
-TEST(Utf16, ReplacesWhatIsNotUtf8) {
     struct Case {
         std::string utf8;
         std::u16string utf16;
@@ -42,9 +39,6 @@ TEST(Utf16, ReplacesWhatIsNotUtf8) {
     // Unpaired surrogates from Windows: Tcl gets valid UTF-8.
     EXPECT_EQ(utf8FromUtf16(std::u16string{u'a', char16_t(0xD83D), u'b', char16_t(0xDE00)}),
               "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
-}
-
-TEST(Utf16, KeepsTheNulsOfStringBlocks) {
     // A filter block: description, pattern, description, pattern, end.
     using namespace std::string_literals;
     EXPECT_EQ(utf16FromUtf8Block("Textdateien \xC3\xBC\0*.txt\0\xE6\x97\xA5\0*.*\0\0"),
@@ -55,9 +49,6 @@ TEST(Utf16, KeepsTheNulsOfStringBlocks) {
     EXPECT_EQ(utf8FromUtf16Block(buffer), "C:\\\xD0\x96\0a\xC3\xBC\0b\0\0"s);
     // A block that fills its buffer is ended at the buffer's end.
     EXPECT_EQ(utf8FromUtf16Block(u"ab"), "ab\0\0"s);
-}
-
-TEST(Utf16, CutsOnlyBetweenCharacters) {
     const std::string text = "ab\xE6\x97\xA5";  // a, b, then a three-byte character
     for (const auto& [limit, cut] : {std::pair<std::size_t, std::size_t>{5, 5}, {4, 2}, {3, 2}, {2, 2}, {0, 0}})
         EXPECT_EQ(fittingPrefix(text, limit), cut) << limit;

@@ -44,18 +44,12 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     EXPECT_EQ(run("::screen::getbounds $h").result, "100 50 640 480");
     EXPECT_EQ(run("::screen::getclientrect $h").result, "0 0 624 441");
     EXPECT_EQ(run("::screen::setbounds $h {-300 -20 200 100}; ::screen::getbounds $h").result, "-300 -20 200 100");
-}
-
-TEST_F(WindowCommands, SetWindowTextPassesTheBytesUnchanged) {
     const std::string title = "Gr\xC3\xB6\xC3\x9F" "e {x} [y] $z";
     EXPECT_EQ(run("::screen::setwindowtext $h {" + title + "}").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
     // A handle that names no window: nothing happens, and no error.
     EXPECT_EQ(run("::screen::setwindowtext 99999 lost").outcome(), "ok: ");
     EXPECT_EQ(headless::window(support::mainWindow())->title, title);
-}
-
-TEST_F(WindowCommands, QueryTimerHandsOverTheTickCountAsASignedInt) {
     const std::vector<std::pair<std::uint32_t, std::string>> ticks = {
         {0, "0"},
         {123456, "123456"},
@@ -93,27 +87,24 @@ proc ::screen::doresize {clientArea} {
     EXPECT_EQ(failing.errorInfo, std::nullopt);  // reported, then put back as it was
     EXPECT_EQ(headless::consoleOutput().rfind("bad resize\nbad resize\n    while executing\n", 0), 0u)
         << headless::consoleOutput();
-}
 
-TEST_F(ResizeScript, RunsAtGlobalLevelWhenAProcMovesTheWindow) {
-    startHostOrFail(R"tcl(
+    ASSERT_EQ(eval(R"tcl(set ::test::resizes {}
 proc ::screen::doresize {clientArea} {
     lappend ::test::resizes $clientArea
     lappend ::test::levels [info level]
 }
-proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl");
+proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl").code, TCL_OK);
     headless::clearConsoleOutput();
     // The proc has no parentwindow of its own; the resize script still finds it.
     EXPECT_EQ(eval("::test::grow $parentwindow").outcome(), "ok: ");
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{"0 0 384 261"});
     EXPECT_EQ(globalList("::test::levels"), std::vector<std::string>{"1"});
-}
 
-TEST_F(ResizeScript, MenuActionsRunAtGlobalLevelWhenTheCommandArrivesInsideACall) {
-    startHostOrFail(R"tcl(
+    ASSERT_EQ(eval(R"tcl(
 ::menu::createmenu { ::menu::menu Where { lappend ::test::levels [info level] $parentwindow } }
-proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } })tcl");
+proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } }
+set ::test::levels {})tcl").code, TCL_OK);
     headless::DialogAnswer answer = headless::cancelDialog();
     answer.whileOpen = [] { headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0}); };
     headless::queueDialogAnswer(std::move(answer));

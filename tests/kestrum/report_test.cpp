@@ -35,14 +35,18 @@ protected:
     }
 };
 
-TEST_F(Report, FirstReportCalibratesOnceThenPrintsTheLines) {
+TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
+    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
+    EXPECT_FALSE(kestrum::overheads().calibrated);
+    EXPECT_EQ(kestrum::startCount(), 0);
+    for (unsigned c = 0; c < kestrum::chainCount; ++c)
+        EXPECT_EQ(kestrum::chainHead(c), nullptr);
     for (int i = 0; i < 4; ++i)
         run("work", 500000);
     std::int64_t starts = kestrum::startCount();
 
-    std::string out = calibrating([] { Profiler_Stats_All(); });
-    EXPECT_EQ(out, calibrationText +
-                       "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
+    EXPECT_EQ(calibrating([] { Profiler_Stats_All(); }),
+              calibrationText + "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
     EXPECT_EQ(kestrum::startCount() - starts, 200000);
 
     kestrum::Overheads o = kestrum::overheads();
@@ -54,31 +58,19 @@ TEST_F(Report, FirstReportCalibratesOnceThenPrintsTheLines) {
     EXPECT_EQ(GetProfiler("innerOverhead")->bestAccumulated, 50000);
     EXPECT_EQ(GetProfiler("outerOverhead")->bestAccumulated, 150000);
 
-    out = printed([] { Profiler_Stats_All(); });
-    EXPECT_EQ(out, "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
+    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "total time:     4.00ms - average time:   999.99\xC2\xB5s (work)\n");
     EXPECT_EQ(kestrum::startCount() - starts, 200000);
-}
-
-TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
-    EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
-    EXPECT_FALSE(kestrum::overheads().calibrated);
-    EXPECT_EQ(kestrum::startCount(), 0);
-    for (unsigned c = 0; c < kestrum::chainCount; ++c)
-        EXPECT_EQ(kestrum::chainHead(c), nullptr);
 }
 
 TEST_F(Report, TimerRunningThroughTheCalibrationSeesItsStarts) {
     Profiler* open = Profiler_Start("open");
     Profiler* idle = GetProfiler("idle");
     double result[2] = {-1.0, -1.0};
-    std::string out = calibrating([&] { Profiler_Stats(idle, result); });
-    EXPECT_EQ(out, calibrationText);
-    EXPECT_EQ(result[0], 0.0);
-    EXPECT_EQ(result[1], 0.0);
+    EXPECT_EQ(calibrating([&] { Profiler_Stats(idle, result); }), calibrationText);
+    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0) << result[0] << " " << result[1];
 
     Profiler_Stop("open");
-    EXPECT_EQ(open->runCount, 1);
-    EXPECT_EQ(open->nestedStarts, 200000);
+    EXPECT_EQ(counters(open), "max 0 1 max 200000");
 }
 
 TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
@@ -107,8 +99,7 @@ TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
     // After a reinit with no run since, the empty current period wins.
     Profiler_Reinit("big");
     Profiler_Stats(big, result);
-    EXPECT_EQ(result[0], 0.0);
-    EXPECT_EQ(result[1], 0.0);
+    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0) << result[0] << " " << result[1];
 }
 
 TEST_F(Report, CorrectionsLargerThanTheMeasuredTimeLeaveZero) {
@@ -135,7 +126,7 @@ TEST_F(Report, LinesFollowChainsThenCreationAndSkipCalibrationTimers) {
     // Chains: abc 160, parse 213, render 30, aal 160, x 120, innerOverhead 152.
     for (const char* name : {"abc", "parse", "render", "aal", "x", "innerOverhead"})
         GetProfiler(name);
-    std::string out = calibrating([] { Profiler_Stats_All(); });
+    const std::string out = calibrating([] { Profiler_Stats_All(); });
     std::string expected = calibrationText;
     for (const char* name : {"render", "x", "abc", "aal", "parse"})
         expected += std::string("total time:     0.00ms - average time:     0.00\xC2\xB5s (") + name + ")\n";

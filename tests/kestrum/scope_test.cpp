@@ -24,10 +24,7 @@ TEST_F(Scope, StopsAtScopeExit) {
     EXPECT_EQ(out, "");
     EXPECT_EQ(counters(GetProfiler("scoped")), "max 30 1 max 1");
     EXPECT_EQ(GetProfiler("scoped inner")->accumulated, 5);
-}
-
-// One buffer reused for each scope's name and for another name inside it.
-TEST_F(Scope, StopsTheTimerItStartedWhateverTheBufferHoldsLater) {
+    // One buffer reused for each scope's name and for another name inside it.
     char buffer[16];
     EXPECT_EQ(printed([&] {
                   for (const char* name : {"first", "second"}) {
