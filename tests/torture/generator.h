@@ -1,10 +1,13 @@
-// Seeded random sequences of menu, window and dialog commands for the
-// re-entrancy torture. One generator serves both the in-process torture on the
-// headless platform and the scripts that the real programs run as their
-// application script (programScript), so both try the same sequences.
+// Random sequences of menu, window and dialog commands. One generator serves
+// the in-process torture on the headless platform, the scripts that the real
+// programs run as their application script (programScript), both seeded, and
+// the script fuzz target, which draws its choices from the fuzzer's bytes and
+// adds odd words (invalid UTF-8, huge integers, broken lists) where the seeded
+// runs use well-formed ones.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -14,7 +17,7 @@ namespace torture {
 
 // The procedures the host calls, steered by variables the sequences set:
 // translations that fail, rebuild the bar, add items, destroy the window or
-// unset the actions; a resize script that runs a random action.
+// unset the actions, or give ::t::word; a resize script that runs a random action.
 extern const std::string_view kProcedures;
 
 // One step of a sequence: a script to evaluate, or an event from outside.
@@ -33,11 +36,17 @@ public:
     // Real programs show a dialog as a window of their own that nobody
     // answers; their sequences leave file dialogs out.
     explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
+    // Choices from `draw` (a number below n), and `oddWord` (a Tcl list
+    // element) mixed into captions, shortcuts, bounds, keys and commands.
+    Generator(std::function<int(int)> draw, std::function<std::string()> oddWord)
+        : draw_(std::move(draw)), oddWord_(std::move(oddWord)) {}
 
-    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    int below(int n) { return draw_ ? draw_(n) : std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    // Whether this run mixes odd words in; only then does it draw for them.
+    bool odd(int percent) { return oddWord_ && chance(percent); }
     bool chance(int percent) { return below(100) < percent; }
 
-    int shortcut();
+    std::string shortcut();
     std::string caption();
     std::string body(int depth);
     std::string action(int depth);
@@ -59,7 +68,9 @@ private:
     std::string fileDialog(std::string_view filter);
 
     std::mt19937 random_;
-    bool fileDialogs_;
+    bool fileDialogs_ = true;
+    std::function<int(int)> draw_;
+    std::function<std::string()> oddWord_;
 };
 
 // A key press for a real program: an xdotool key name with modifiers, such
