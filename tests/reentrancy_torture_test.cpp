@@ -10,7 +10,7 @@
 
 #include "commands/menus.h"
 #include "tests/host_test.h"
-#include "tests/torture/driver.h"
+#include "tests/torture/generator.h"
 
 namespace {
 

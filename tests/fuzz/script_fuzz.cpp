@@ -16,7 +16,7 @@
 #include "support/tcl_ref.h"
 #include "tests/fresh_host.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/torture/driver.h"
+#include "tests/torture/generator.h"
 
 namespace {
 

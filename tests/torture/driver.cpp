@@ -1,4 +1,4 @@
-#include "tests/torture/driver.h"
+#include "tests/torture/generator.h"
 
 #include "tests/fresh_host.h"
 

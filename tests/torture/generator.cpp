@@ -1,6 +1,7 @@
 #include "tests/torture/generator.h"
 
 #include <iterator>
+#include <map>
 #include <sstream>
 
 namespace torture {
@@ -216,17 +217,13 @@ Step Generator::step() {
     return step;
 }
 
-std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
-    std::string name;
-    switch (virtualKey) {
-    case 0x41: name = "a"; break;
-    case 0x42: name = "b"; break;
-    case 0x53: name = "s"; break;
-    case 0x73: name = "F4"; break;
-    case 0x90: name = "Num_Lock"; break;
-    default: return "";
-    }
-    return std::string(shift ? "shift+" : "") + (ctrl ? "ctrl+" : "") + (alt ? "alt+" : "") + name;
+// A key press for a real program: an xdotool key name with modifiers, such
+// as "ctrl+shift+s"; empty when the key has no X name.
+static std::string xdotoolKey(const Step& key) {
+    static const std::map<std::uint32_t, std::string_view> kNames{{0x41, "a"}, {0x42, "b"}, {0x53, "s"}, {0x73, "F4"}, {0x90, "Num_Lock"}};
+    const auto name = kNames.find(key.virtualKey);
+    if (name == kNames.end()) return "";
+    return std::string(key.shift ? "shift+" : "") + (key.ctrl ? "ctrl+" : "") + (key.alt ? "alt+" : "") + std::string(name->second);
 }
 
 // Procedures of the program script around the sequences: each step runs at
@@ -283,7 +280,7 @@ std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
                 break;
             case Step::Kind::Key: {
                 // Keys need the message loop: they are pressed once the script has run.
-                const std::string key = xdotoolKey(step.virtualKey, step.shift, step.ctrl, step.alt);
+                const std::string key = xdotoolKey(step);
                 if (!key.empty() && keys.size() < 6) keys.push_back(key);
                 break;
             }

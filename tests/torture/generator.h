@@ -6,8 +6,10 @@
 // runs use well-formed ones.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -73,15 +75,22 @@ private:
     std::function<std::string()> oddWord_;
 };
 
-// A key press for a real program: an xdotool key name with modifiers, such
-// as "ctrl+shift+s"; empty when the key has no X name.
-std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt);
-
 // An application script of `sequences` random sequences for a real program.
 // It writes to status.txt beside itself: "end" when the script has run to
 // its end, "saved" from ::config::save, and "broken: ..." for a failed
 // invariant. Its first line lists, after "# keys:", the keys to press once
 // the message loop runs; with dialogs, file dialogs titled "torture dialog" too.
 std::string programScript(std::uint32_t seed, int sequences, bool dialogs = false);
+
+// The driver of the torture test and the script fuzz target (driver.cpp, on
+// the headless host only). A new host with the generator's procedures, no call recording, and message
+// boxes that deliver what a modal loop may deliver while it is up.
+bool startHost();
+// The generator that steps and modal-loop events draw from (nullptr: modal
+// loops deliver nothing), and how many events the modal loops may deliver.
+void drive(Generator* generator, int events = INT_MAX);
+// The next step: a script, a command or key message, a resize, or dialog
+// answers queued; logged as a line. A script's Tcl code, else -1.
+int runStep(std::ostream& log);
 
 }  // namespace torture
