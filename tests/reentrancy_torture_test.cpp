@@ -16,7 +16,6 @@ namespace {
 
 using namespace host_test;
 using torture::Generator;
-using torture::Step;
 
 constexpr int kShards = 10;
 constexpr int kSequencesPerShard = 2500;
@@ -25,7 +24,7 @@ class Torture : public StartedInTest, public testing::WithParamInterface<int> {
 protected:
     void SetUp() override { StartedInTest::SetUp(), restart(); }
     // The generator lives in the test body: nothing may call into it after.
-    void TearDown() override { generator_ = nullptr, StartedInTest::TearDown(); }
+    void TearDown() override { torture::drive(nullptr), StartedInTest::TearDown(); }
 
     // A new process, as far as the host and the platform can tell.
     void restart() {
@@ -34,60 +33,8 @@ protected:
             dialogs_ += headless::dialogs().size();
             ran_ += globalList("::ran").size();
         }
-        ASSERT_TRUE(start(torture::kProcedures));
-        headless::setRecording(false);
-        headless::onMessageBox([this](const headless::MessageBoxRecord&) { nestedEvent(); });
+        ASSERT_TRUE(torture::startHost());
         ++starts_;
-    }
-
-    // What a modal loop (message box, dialog) may deliver while it is up.
-    void nestedEvent() {
-        if (generator_ == nullptr || nesting_ > 2 || !generator_->chance(30)) return;
-        ++nesting_;
-        switch (generator_->below(4)) {
-        case 0: command(generator_->commandId()); break;
-        case 1: key(generator_->virtualKey(), generator_->chance(30), generator_->chance(60), generator_->chance(30)); break;
-        case 2: headless::resizeWindow(support::mainWindow(), 300 + generator_->below(400), 200 + generator_->below(300)); break;
-        default: if (generator_->chance(20)) platform::destroyWindow(support::mainWindow());
-        }
-        --nesting_;
-    }
-
-    void queueDialogAnswers() {
-        for (int i = generator_->below(3); i > 0; --i) {
-            headless::DialogAnswer answer;
-            switch (generator_->below(4)) {
-            case 0: answer = headless::chooseFiles({"C:\\x.txt"}); break;
-            case 1: answer = headless::chooseFiles({"C:\\dir", "a", "b", "c"}); break;
-            case 2: answer.errorCode = 12291; break;
-            default: break;
-            }
-            if (generator_->chance(40)) answer.whileOpen = [this] { nestedEvent(); };
-            headless::queueDialogAnswer(std::move(answer));
-        }
-    }
-
-    void step() {
-        const Step next = generator_->step();
-        switch (next.kind) {
-        case Step::Kind::Script:
-            log_ << "eval: " << next.script << "\n";
-            ++evals_[eval(next.script).code == TCL_OK ? 0 : 1];
-            break;
-        case Step::Kind::Command:
-            log_ << "command " << next.commandId << "\n";
-            command(next.commandId, next.highWord);
-            break;
-        case Step::Kind::Key:
-            log_ << "key " << next.virtualKey << " " << next.shift << next.ctrl << next.alt << "\n";
-            key(next.virtualKey, next.shift, next.ctrl, next.alt);
-            break;
-        case Step::Kind::Resize:
-            log_ << "resize\n";
-            headless::resizeWindow(support::mainWindow(), next.width, next.height);
-            break;
-        case Step::Kind::DialogAnswers: queueDialogAnswers(); break;
-        }
     }
 
     void checkInvariants(int sequence) {
@@ -103,10 +50,8 @@ protected:
         }
     }
 
-    Generator* generator_ = nullptr;
     std::uint32_t seed_ = 0;
     std::ostringstream log_;
-    int nesting_ = 0;
     int starts_ = 0;
     // Coverage figures printed at the end.
     int evals_[2] = {0, 0};
@@ -116,12 +61,14 @@ protected:
 TEST_P(Torture, RandomSequences) {
     seed_ = 0x5EED0000u + static_cast<std::uint32_t>(GetParam());
     Generator generator(seed_);
-    generator_ = &generator;
+    torture::drive(&generator);
     int destroyed = 0;
     for (int sequence = 0; sequence < kSequencesPerShard; ++sequence) {
         log_.str("");
         headless::clearConsoleOutput();
-        for (int steps = 3 + generator.below(8); steps > 0; --steps) step();
+        for (int steps = 3 + generator.below(8); steps > 0; --steps) {
+            if (const int code = torture::runStep(log_); code >= 0) ++evals_[code == TCL_OK ? 0 : 1];
+        }
         checkInvariants(sequence);
         if (HasFatalFailure()) return;
         if (!headless::window(support::mainWindow())) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "commands/accelerators.h"
+#include "support/tcl_ref.h"
 #include "tests/fresh_host.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -91,12 +92,9 @@ void menuItem(std::vector<std::string> words) {
         ++i;
         if (option == 1 || i >= words.size()) break;
         // The value as Tcl reads integers, message included.
-        Tcl_Obj* value = Tcl_NewStringObj(words[i].data(), static_cast<int>(words[i].size()));
-        Tcl_IncrRefCount(value);
+        const support::TclRef value(Tcl_NewStringObj(words[i].data(), static_cast<int>(words[i].size())));
         int parsed = 0;
-        const bool integer = Tcl_GetIntFromObj(interp, value, &parsed) == TCL_OK;
-        Tcl_DecrRefCount(value);
-        if (!integer) {
+        if (Tcl_GetIntFromObj(interp, value.get(), &parsed) != TCL_OK) {
             const std::string message = result();
             FUZZ_CHECK(evalWords(words) == TCL_ERROR && result() == message);
             return;
@@ -125,8 +123,7 @@ void menuItem(std::vector<std::string> words) {
     FUZZ_CHECK(shortcut == 0 ? shown == label : (!keyName.empty() || label.size() >= 255));
     FUZZ_CHECK(commands::acceleratorCount() == (shortcut != 0 ? 1 : 0));
     if (shortcut != 0) {
-        const platform::Accelerator& entry = commands::acceleratorEntries()[0];
-        const platform::Accelerator expected = fuzz::acceleratorFor(shortcut, 40000);
+        const platform::Accelerator& entry = commands::acceleratorEntries()[0], expected = fuzz::acceleratorFor(shortcut, 40000);
         FUZZ_CHECK(entry.key == expected.key && entry.cmd == expected.cmd && entry.fVirt == expected.fVirt);
     }
 }

@@ -1,6 +1,7 @@
 #include "tests/torture/generator.h"
 
 #include <iterator>
+#include <map>
 #include <sstream>
 
 namespace torture {
@@ -8,7 +9,7 @@ namespace torture {
 const std::string_view kProcedures = R"tcl(
 namespace eval ::t {
     variable mode identity depth 0 buildBody {} itemCode 0 countdown 0
-    variable resizeAction {} inResize 0 failBudget 1000000000
+    variable resizeAction {} inResize 0 failBudget 1000000000 word {}
 }
 namespace eval ::locale {}
 namespace eval ::screen {}
@@ -18,6 +19,7 @@ proc ::locale::translate {text} {
         fail { if {[::t::fails]} { error "no translation for $text" } }
         failsome { if {[string match *+ $text] && [::t::fails]} { error "no word $text" } }
         empty { return "" }
+        word { return $::t::word }
         build {
             if {$::t::depth == 0} {
                 incr ::t::depth
@@ -53,12 +55,13 @@ static const T& pick(Generator& g, const T (&choices)[N]) {
     return choices[g.below(static_cast<int>(N))];
 }
 
-int Generator::shortcut() {
+std::string Generator::shortcut() {
     static constexpr int kCodes[] = {0, 0, 0x4041, 0x4042, 0x2041, 0x8073, 0x6053, 0xE041, 0x4090, 0x40C1, 0x4053};
-    return pick(*this, kCodes);
+    return odd(25) ? oddWord_() : std::to_string(pick(*this, kCodes));
 }
 
 std::string Generator::caption() {
+    if (odd(25)) return oddWord_();
     std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
     text += std::to_string(below(100));
     return text;
@@ -89,7 +92,7 @@ std::string Generator::action(int depth) {
     case 7: return "set ::menu::actions(" + std::to_string(40000 + below(8)) + ") {" + action(depth + 1) + "}";
     case 8: return "::screen::setbounds $parentwindow {" + bounds() + "}";
     case 9: return "set ::t::mode " + translationMode();
-    case 10: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth + 1) + "}";
+    case 10: return "::menu::menu -ishortcut " + shortcut() + " " + caption() + " {" + action(depth + 1) + "}";
     case 11: return oddWindowCommand();
     default: return "lappend ::ran " + std::to_string(below(1000));
     }
@@ -97,7 +100,7 @@ std::string Generator::action(int depth) {
 
 std::string Generator::statement(int depth) {
     switch (below(depth > 3 ? 4 : 21)) {
-    case 0: case 1: case 2: case 3: return "::menu::menu -ishortcut " + std::to_string(shortcut()) + " " + caption() + " {" + action(depth) + "}";
+    case 0: case 1: case 2: case 3: return "::menu::menu -ishortcut " + shortcut() + " " + caption() + " {" + action(depth) + "}";
     case 4: return "::menu::menu " + caption() + " {" + action(depth) + "}";
     case 5: return "::menu::separator";
     case 6: case 7: return "::menu::submenu " + caption() + " {" + body(depth + 1) + "}";
@@ -117,6 +120,7 @@ std::string Generator::statement(int depth) {
 }
 
 std::string Generator::translationMode() {
+    if (odd(10)) return "word";
     static constexpr const char* kModes[] = {"identity", "identity", "identity", "fail", "failsome",
                                              "empty",    "build",    "item",     "destroy", "unset"};
     return pick(*this, kModes);
@@ -128,6 +132,7 @@ std::string Generator::dialogOptions() {
 }
 
 std::string Generator::bounds() {
+    if (odd(15)) return odd(50) ? oddWord_() : oddWord_() + " " + oddWord_() + " " + oddWord_() + " " + oddWord_();
     if (chance(8)) {
         static constexpr const char* kOdd[] = {
             "0 0 0 0",           "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200",
@@ -139,6 +144,16 @@ std::string Generator::bounds() {
 }
 
 std::string Generator::oddWindowCommand() {
+    if (odd(50)) {
+        // Any host command with any words.
+        static constexpr const char* kAny[] = {"::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu",
+                                               "::screen::getclientrect", "::screen::destroywnd", "::screen::getbounds",
+                                               "::screen::setbounds", "::screen::setwindowtext", "::vesk::querytimer",
+                                               "::vesk::filedlg", "error"};
+        std::string command = pick(*this, kAny);
+        for (int n = below(5); n > 0; --n) command += " " + (chance(50) ? std::string("$parentwindow") : oddWord_());
+        return command;
+    }
     static constexpr const char* kCommands[] = {
         "catch {::screen::getclientrect 0}", "catch {::screen::getbounds -1}",
         "catch {::screen::setbounds 424242 {0 0 100 100}}", "catch {::screen::destroywnd 7}",
@@ -155,7 +170,8 @@ std::string Generator::oddWindowCommand() {
 
 std::string Generator::modeSettings() {
     return "set ::t::mode " + translationMode() + "; set ::t::countdown " + std::to_string(1 + below(4)) +
-           "; set ::t::itemCode " + std::to_string(shortcut()) + "; set ::t::buildBody {" + body(1) + "}";
+           "; set ::t::itemCode " + shortcut() + "; set ::t::buildBody {" + body(1) + "}" +
+           (oddWord_ ? "; set ::t::word " + oddWord_() : "");
 }
 
 unsigned Generator::commandId() {
@@ -167,6 +183,7 @@ unsigned Generator::commandId() {
 }
 
 std::uint32_t Generator::virtualKey() {
+    if (odd(30)) return static_cast<std::uint32_t>(below(256));
     static constexpr std::uint32_t kKeys[] = {0x41, 0x42, 0x53, 0x73, 0x90, 0xC1};
     return pick(*this, kKeys);
 }
@@ -200,17 +217,13 @@ Step Generator::step() {
     return step;
 }
 
-std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt) {
-    std::string name;
-    switch (virtualKey) {
-    case 0x41: name = "a"; break;
-    case 0x42: name = "b"; break;
-    case 0x53: name = "s"; break;
-    case 0x73: name = "F4"; break;
-    case 0x90: name = "Num_Lock"; break;
-    default: return "";
-    }
-    return std::string(shift ? "shift+" : "") + (ctrl ? "ctrl+" : "") + (alt ? "alt+" : "") + name;
+// A key press for a real program: an xdotool key name with modifiers, such
+// as "ctrl+shift+s"; empty when the key has no X name.
+static std::string xdotoolKey(const Step& key) {
+    static const std::map<std::uint32_t, std::string_view> kNames{{0x41, "a"}, {0x42, "b"}, {0x53, "s"}, {0x73, "F4"}, {0x90, "Num_Lock"}};
+    const auto name = kNames.find(key.virtualKey);
+    if (name == kNames.end()) return "";
+    return std::string(key.shift ? "shift+" : "") + (key.ctrl ? "ctrl+" : "") + (key.alt ? "alt+" : "") + std::string(name->second);
 }
 
 // Procedures of the program script around the sequences: each step runs at
@@ -267,7 +280,7 @@ std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
                 break;
             case Step::Kind::Key: {
                 // Keys need the message loop: they are pressed once the script has run.
-                const std::string key = xdotoolKey(step.virtualKey, step.shift, step.ctrl, step.alt);
+                const std::string key = xdotoolKey(step);
                 if (!key.empty() && keys.size() < 6) keys.push_back(key);
                 break;
             }

@@ -1,10 +1,15 @@
-// Seeded random sequences of menu, window and dialog commands for the
-// re-entrancy torture. One generator serves both the in-process torture on the
-// headless platform and the scripts that the real programs run as their
-// application script (programScript), so both try the same sequences.
+// Random sequences of menu, window and dialog commands. One generator serves
+// the in-process torture on the headless platform, the scripts that the real
+// programs run as their application script (programScript), both seeded, and
+// the script fuzz target, which draws its choices from the fuzzer's bytes and
+// adds odd words (invalid UTF-8, huge integers, broken lists) where the seeded
+// runs use well-formed ones.
 #pragma once
 
+#include <climits>
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -14,7 +19,7 @@ namespace torture {
 
 // The procedures the host calls, steered by variables the sequences set:
 // translations that fail, rebuild the bar, add items, destroy the window or
-// unset the actions; a resize script that runs a random action.
+// unset the actions, or give ::t::word; a resize script that runs a random action.
 extern const std::string_view kProcedures;
 
 // One step of a sequence: a script to evaluate, or an event from outside.
@@ -33,11 +38,17 @@ public:
     // Real programs show a dialog as a window of their own that nobody
     // answers; their sequences leave file dialogs out.
     explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
+    // Choices from `draw` (a number below n), and `oddWord` (a Tcl list
+    // element) mixed into captions, shortcuts, bounds, keys and commands.
+    Generator(std::function<int(int)> draw, std::function<std::string()> oddWord)
+        : draw_(std::move(draw)), oddWord_(std::move(oddWord)) {}
 
-    int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    int below(int n) { return draw_ ? draw_(n) : std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    // Whether this run mixes odd words in; only then does it draw for them.
+    bool odd(int percent) { return oddWord_ && chance(percent); }
     bool chance(int percent) { return below(100) < percent; }
 
-    int shortcut();
+    std::string shortcut();
     std::string caption();
     std::string body(int depth);
     std::string action(int depth);
@@ -59,12 +70,10 @@ private:
     std::string fileDialog(std::string_view filter);
 
     std::mt19937 random_;
-    bool fileDialogs_;
+    bool fileDialogs_ = true;
+    std::function<int(int)> draw_;
+    std::function<std::string()> oddWord_;
 };
-
-// A key press for a real program: an xdotool key name with modifiers, such
-// as "ctrl+shift+s"; empty when the key has no X name.
-std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt);
 
 // An application script of `sequences` random sequences for a real program.
 // It writes to status.txt beside itself: "end" when the script has run to
@@ -72,5 +81,16 @@ std::string xdotoolKey(std::uint32_t virtualKey, bool shift, bool ctrl, bool alt
 // invariant. Its first line lists, after "# keys:", the keys to press once
 // the message loop runs; with dialogs, file dialogs titled "torture dialog" too.
 std::string programScript(std::uint32_t seed, int sequences, bool dialogs = false);
+
+// The driver of the torture test and the script fuzz target (driver.cpp, on
+// the headless host only). A new host with the generator's procedures, no call recording, and message
+// boxes that deliver what a modal loop may deliver while it is up.
+bool startHost();
+// The generator that steps and modal-loop events draw from (nullptr: modal
+// loops deliver nothing), and how many events the modal loops may deliver.
+void drive(Generator* generator, int events = INT_MAX);
+// The next step: a script, a command or key message, a resize, or dialog
+// answers queued; logged as a line. A script's Tcl code, else -1.
+int runStep(std::ostream& log);
 
 }  // namespace torture
