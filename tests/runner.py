@@ -65,12 +65,6 @@ def stage(folder, program, script=None, extras=None):
     return os.path.join(folder, os.path.basename(program))
 
 
-def clean_console(text):
-    """A terminal log as text: without script(1)'s frame lines, escapes and CRs."""
-    text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", text, flags=re.M)
-    return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
-
-
 # ------------------------------------------------------------------- Wine
 
 def wine_state():
@@ -270,7 +264,14 @@ class Session:
         class Event(ctypes.Union):
             _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
 
-        x11 = xlib()
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XSetErrorHandler(_IGNORE_X_ERRORS)
         connection = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         check(connection, "cannot open the display")
         event = Event()
@@ -314,7 +315,9 @@ class Program:
         path = {"stdout": self.out_path, "console": self.err_path}.get(name, os.path.join(self.folder, "default", name))
         if name in ("stdout", "console") and os.path.exists(self.log_path):
             with open(self.log_path, encoding="utf-8", errors="replace") as file:
-                return clean_console(file.read())
+                # Without script(1)'s frame lines, the terminal's escapes and CRs.
+                text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", file.read(), flags=re.M)
+                return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
         try:
             with open(path, encoding="utf-8", errors="replace") as file:
                 return file.read()
@@ -351,26 +354,8 @@ class Program:
                 self.process.wait()
 
 
-
-
-def xlib():
-    """libX11, loaded once the first window is closed."""
-    global X11
-    if X11 is None:
-        X11 = ctypes.CDLL("libX11.so.6")
-        X11.XOpenDisplay.restype = ctypes.c_void_p
-        X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        X11.XInternAtom.restype = ctypes.c_ulong
-        X11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        X11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        X11.XFlush.argtypes = X11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        # A window may go between the look for it and the request to close
-        # it; Xlib's default handler would end the test on that error.
-        X11.XSetErrorHandler(_IGNORE_X_ERRORS)
-    return X11
-
-
-X11 = None
+# A window may go between the look for it and the request to close it;
+# Xlib's default handler would end the test on that error.
 _IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
 
 
