@@ -29,6 +29,7 @@ libdir=${VESK_LIBDIR:-lib}
 config=${VESK_CONFIG:-relwithdebinfo}
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
+expect() { [ "$2" = "$3" ] || fail "$1 gave:\n$2\nexpected:\n$3"; }  # what, found, expected
 
 # Every file and link under a folder, links with their targets.
 listing() {
@@ -112,11 +113,9 @@ program)
     write_probe_script "$program_dir/default/vesk.tcl"
     trap 'cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
     mkdir -p "$work/elsewhere"
-    status=0
-    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
-    expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
-    [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
-    [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") \
+        || fail "exit code $?; stderr: $(cat "$work/program.err")"
+    expect "the probe" "$out" "$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")"
 
     # The reference's example extension, built against the installed header,
     # puts its label into the installed program's window and refuses tclsh.
@@ -130,12 +129,11 @@ program)
         >"$program_dir/default/vesk.tcl"
     out=$(timeout 60 "$prefix/bin/vesk2b" 2>"$work/program.err") \
         || fail "the extension's program: $(cat "$work/program.err")"
-    [ "$out" = $'1\nlabel: no window 5 with a client area' ] || fail "the extension in the program said: $out"
-    out=$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)
-    [ "$out" = "label: not a vesk2b program" ] || fail "the extension in tclsh said: $out"
+    expect "the extension in the program" "$out" $'1\nlabel: no window 5 with a client area'
+    expect "the extension in tclsh" "$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)" "label: not a vesk2b program"
     write_recipe_script "$program_dir/default/vesk.tcl"
     out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" 2>"$work/recipe.err") || fail "recipe: $(cat "$work/recipe.err")"
-    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    expect "the recipe" "$out" "$(expected_recipe_output /usr/share/tcltk/tcl8.6)"
     echo "installed program: passed"
     ;;
 consumers)
@@ -155,10 +153,9 @@ consumers)
 
     loaded=$(echo 'puts [package require kestrum]; puts [join [lindex [info loaded] 0] \n]' \
              | TCLLIBPATH="$prefix/lib/tcltk" tclsh8.6)
-    [ "$(echo "$loaded" | sed -n 1p)" = "1.0.0" ] || fail "package require kestrum gave: $loaded"
-    [ "$(echo "$loaded" | sed -n 3p)" = Kestrum ] || fail "tclsh loaded: $loaded"
-    [ "$(realpath "$(echo "$loaded" | sed -n 2p)")" = "$(realpath "$prefix/$libdir/libkestrum.so.1.0.0")" ] \
-        || fail "tclsh loaded: $loaded"
+    expect "package require kestrum" "$(echo "$loaded" | sed -n 1p)" 1.0.0
+    expect "tclsh's loaded package" "$(echo "$loaded" | sed -n 3p)" Kestrum
+    expect "tclsh's loaded library" "$(realpath "$(echo "$loaded" | sed -n 2p)")" "$(realpath "$prefix/$libdir/libkestrum.so.1.0.0")"
     echo "installed kestrum consumers: passed"
     ;;
 deb)
@@ -193,7 +190,7 @@ deb-install)
     write_recipe_script /usr/libexec/vesk2b/default/vesk.tcl
     command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
     out=$(cd "$work" && timeout 60 ${command% %F} 2>"$work/recipe.err") || fail "the desktop entry's program: $(cat "$work/recipe.err")"
-    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    expect "the recipe" "$out" "$(expected_recipe_output /usr/share/tcltk/tcl8.6)"
     apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >>"$work/apt.log" 2>&1 || fail "apt-get purge"
     left=$(for deb in "${debs[@]}"; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ { print substr($6, 2) }' \
         | while read -r f; do if [ -e "$f" ] || [ -L "$f" ]; then echo "$f"; fi; done)
@@ -227,18 +224,17 @@ zip)
     win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
-    status=0
-    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "a b.txt" </dev/null >"$work/wine.log" 2>&1) || status=$?
-    [ "$status" -eq 0 ] || fail "vesk2b.exe exit code $status: $(cat "$work/wine.log")"
-    expected=$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")
-    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
-        || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
-
-    rm "$app/default/record.txt"
+    recorded() {  # runs the unpacked program with the arguments; what its script recorded
+        rm -f "$app/default/record.txt"
+        (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "$@" </dev/null >"$work/wine.log" 2>&1) \
+            || fail "vesk2b.exe exit code $?: $(cat "$work/wine.log")"
+        tr -d '\r' <"$app/default/record.txt"
+    }
+    out=$(recorded "a b.txt")
+    expect "the probe" "$out" "$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")"
     write_recipe_script "$app/default/vesk.tcl" record
-    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" </dev/null >"$work/wine.log" 2>&1) || fail "recipe: $(cat "$work/wine.log")"
-    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")" ] \
-        || fail "the recipe gave: $(cat "$app/default/record.txt")"
+    out=$(recorded)
+    expect "the recipe" "$out" "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")"
     mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
@@ -274,8 +270,7 @@ installer)
         write_probe_script "$app/default/vesk.tcl" record
         (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
             || fail "the installed program: $(cat "$work/program.log")"
-        [ "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" = "loaded: Kestrum open: a b.txt saved" ] \
-            || fail "the installed program recorded: $(cat "$app/default/record.txt")"
+        expect "the installed program's record" "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
         mv "$work/vesk.tcl" "$app/default/vesk.tcl"
         rm "$app/default/record.txt"
     fi
