@@ -22,10 +22,7 @@ namespace eval ::conf {
     variable saves 0
     variable view ""
 }
-namespace eval ::screen {}
-namespace eval ::locale {}
-namespace eval ::vesk {}
-namespace eval ::config {}
+foreach space {::screen ::locale ::vesk ::config} { namespace eval $space {} }
 
 # The resize script's procedure records its argument, leaves an errorInfo and
 # errorCode of its own behind (as any script that catches an error does) and

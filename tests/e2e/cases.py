@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
-"""End-to-end cases of vesk2b: the real program on a display, driven with real
-key and window events (xdotool), on gtk (natively, on a private Xvfb) and on
-win32 (vesk2b.exe under Wine, in the shared Wine environment). One table of
-cases: each names the platforms it runs on, and where a platform differs the
-expectation says so, and why, next to the check.
-
-A case runs the shipped demo (which prints a line per action on standard
-output, under Wine on the console) or one of the scripts here with common.tcl,
-which records every call from the host in default/record.txt.
+"""End-to-end cases of vesk2b: the real program driven with real key and
+window events (xdotool), on gtk (on a private Xvfb) and on win32 (under Wine,
+in the shared Wine environment). One table: each case names its platforms;
+where a platform differs, the expectation says so and why, next to the check.
+A case runs the shipped demo (a line per action on standard output, under
+Wine on the console) or a script here after common.tcl (calls in record.txt).
 
 Usage: cases.py list PLATFORM | cases.py CASE PLATFORM PROGRAM
 """

@@ -4,10 +4,7 @@
 namespace eval ::e2e {
     variable recordFile [file join [file dirname [info script]] record.txt]
 }
-namespace eval ::screen {}
-namespace eval ::locale {}
-namespace eval ::vesk {}
-namespace eval ::config {}
+foreach space {::screen ::locale ::vesk ::config} { namespace eval $space {} }
 
 proc ::e2e::record {args} {
     variable recordFile
