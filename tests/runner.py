@@ -255,15 +255,6 @@ class Session:
 
     def close_window(self, window):
         """Asks the window to close the way a window manager does (WM_DELETE_WINDOW)."""
-
-        class ClientMessage(ctypes.Structure):
-            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-        class Event(ctypes.Union):
-            _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
-
         x11 = ctypes.CDLL("libX11.so.6")
         x11.XOpenDisplay.restype = ctypes.c_void_p
         x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
@@ -274,12 +265,11 @@ class Session:
         x11.XSetErrorHandler(_IGNORE_X_ERRORS)
         connection = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         check(connection, "cannot open the display")
-        event = Event()
-        event.client.type = 33  # ClientMessage
-        event.client.window = int(window)
-        event.client.message_type = x11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
-        event.client.format = 32
-        event.client.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+        # An XClientMessageEvent in an XEvent's 24 longs: each of its fields
+        # (type, serial, send_event, display, window, message_type, format,
+        # data) takes a long's room on both 32- and 64-bit Linux.
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, int(window), x11.XInternAtom(connection, b"WM_PROTOCOLS", 0), 32,
+                                     x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0))
         x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
         x11.XFlush(connection)
         x11.XCloseDisplay(connection)
