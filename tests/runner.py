@@ -104,10 +104,9 @@ def wine_setup():
     if "DISPLAY" not in env or not alive(os.path.join(state, "xvfb.pid")):
         # Outlives this process: the fixture's cleanup stops it by its id.
         server, name = start_xvfb(log, new_session=True)
-        with open(os.path.join(state, "xvfb.pid"), "w") as file:
-            file.write(str(server.pid))
-        with open(os.path.join(state, "display"), "w") as file:
-            file.write(name[1:])
+        for file_name, value in (("xvfb.pid", str(server.pid)), ("display", name[1:])):
+            with open(os.path.join(state, file_name), "w") as file:
+                file.write(value)
         env["DISPLAY"] = name
     # A persistent wineserver keeps every start equally cheap; the first
     # program also starts Wine's services and desktop process, which live as
@@ -119,14 +118,6 @@ def wine_setup():
                      "/t", "REG_SZ", "/d", "N", "/f"]):
         subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
     print("Wine environment on", env["DISPLAY"])
-
-
-def wine_cleanup():
-    subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
-    alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
-    for name in ("xvfb.pid", "display"):
-        if os.path.exists(os.path.join(wine_state(), name)):
-            os.remove(os.path.join(wine_state(), name))
 
 
 def alive(pid_file, send=0):
@@ -353,7 +344,11 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["wine-setup"]:
         wine_setup()
     elif sys.argv[1:] == ["wine-cleanup"]:
-        wine_cleanup()
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
+        alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
+        for name in ("xvfb.pid", "display"):
+            if os.path.exists(os.path.join(wine_state(), name)):
+                os.remove(os.path.join(wine_state(), name))
     elif sys.argv[1:] == ["wine-exports"]:
         print("unset LC_ALL LC_CTYPE\n" + "".join(f"export {name}={shlex.quote(value)}\n" for name, value in wine_env().items()))
     elif sys.argv[1:2] == ["on-display"] and len(sys.argv) > 2:
