@@ -39,18 +39,6 @@ def examples(text):
     return found
 
 
-def run(program, work, name, script):
-    folder = os.path.join(work, name)
-    os.makedirs(work, exist_ok=True)
-    with open(folder + ".tcl", "w", encoding="utf-8") as f:
-        f.write(script)
-    copy = stage(folder, program, folder + ".tcl")
-    os.makedirs(os.path.join(folder, "home"))
-    env = dict(os.environ, HOME=os.path.join(folder, "home"), LANG="C.UTF-8")
-    env.pop("LC_ALL", None)
-    return subprocess.run([copy], cwd=folder, env=env, capture_output=True, timeout=60)
-
-
 def main():
     program, document, work = sys.argv[1:4]
     with open(document, encoding="utf-8") as f:
@@ -63,7 +51,15 @@ def main():
     failures = 0
     for line, kind, body, expected in found:
         script = body if kind == "complete" else prelude + "\n" + body
-        done = run(program, work, f"line{line}", script)
+        folder = os.path.join(work, f"line{line}")
+        os.makedirs(work, exist_ok=True)
+        with open(folder + ".tcl", "w", encoding="utf-8") as f:
+            f.write(script)
+        copy = stage(folder, program, folder + ".tcl")
+        os.makedirs(os.path.join(folder, "home"))
+        env = dict(os.environ, HOME=os.path.join(folder, "home"), LANG="C.UTF-8")
+        env.pop("LC_ALL", None)
+        done = subprocess.run([copy], cwd=folder, env=env, capture_output=True, timeout=60)
         out = done.stdout.decode("utf-8", "replace")
         err = done.stderr.decode("utf-8", "replace")
         problems = []

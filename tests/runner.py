@@ -65,12 +65,6 @@ def stage(folder, program, script=None, extras=None):
     return os.path.join(folder, os.path.basename(program))
 
 
-def clean_console(text):
-    """A terminal log as text: without script(1)'s frame lines, escapes and CRs."""
-    text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", text, flags=re.M)
-    return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
-
-
 # ------------------------------------------------------------------- Wine
 
 def wine_state():
@@ -110,10 +104,9 @@ def wine_setup():
     if "DISPLAY" not in env or not alive(os.path.join(state, "xvfb.pid")):
         # Outlives this process: the fixture's cleanup stops it by its id.
         server, name = start_xvfb(log, new_session=True)
-        with open(os.path.join(state, "xvfb.pid"), "w") as file:
-            file.write(str(server.pid))
-        with open(os.path.join(state, "display"), "w") as file:
-            file.write(name[1:])
+        for file_name, value in (("xvfb.pid", str(server.pid)), ("display", name[1:])):
+            with open(os.path.join(state, file_name), "w") as file:
+                file.write(value)
         env["DISPLAY"] = name
     # A persistent wineserver keeps every start equally cheap; the first
     # program also starts Wine's services and desktop process, which live as
@@ -125,14 +118,6 @@ def wine_setup():
                      "/t", "REG_SZ", "/d", "N", "/f"]):
         subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
     print("Wine environment on", env["DISPLAY"])
-
-
-def wine_cleanup():
-    subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
-    alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
-    for name in ("xvfb.pid", "display"):
-        if os.path.exists(os.path.join(wine_state(), name)):
-            os.remove(os.path.join(wine_state(), name))
 
 
 def alive(pid_file, send=0):
@@ -261,24 +246,21 @@ class Session:
 
     def close_window(self, window):
         """Asks the window to close the way a window manager does (WM_DELETE_WINDOW)."""
-
-        class ClientMessage(ctypes.Structure):
-            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-        class Event(ctypes.Union):
-            _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
-
-        x11 = xlib()
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XSetErrorHandler(_IGNORE_X_ERRORS)
         connection = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         check(connection, "cannot open the display")
-        event = Event()
-        event.client.type = 33  # ClientMessage
-        event.client.window = int(window)
-        event.client.message_type = x11.XInternAtom(connection, b"WM_PROTOCOLS", 0)
-        event.client.format = 32
-        event.client.data[0] = x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0)
+        # An XClientMessageEvent in an XEvent's 24 longs: each of its fields
+        # (type, serial, send_event, display, window, message_type, format,
+        # data) takes a long's room on both 32- and 64-bit Linux.
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, int(window), x11.XInternAtom(connection, b"WM_PROTOCOLS", 0), 32,
+                                     x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0))
         x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
         x11.XFlush(connection)
         x11.XCloseDisplay(connection)
@@ -314,7 +296,9 @@ class Program:
         path = {"stdout": self.out_path, "console": self.err_path}.get(name, os.path.join(self.folder, "default", name))
         if name in ("stdout", "console") and os.path.exists(self.log_path):
             with open(self.log_path, encoding="utf-8", errors="replace") as file:
-                return clean_console(file.read())
+                # Without script(1)'s frame lines, the terminal's escapes and CRs.
+                text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", file.read(), flags=re.M)
+                return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
         try:
             with open(path, encoding="utf-8", errors="replace") as file:
                 return file.read()
@@ -351,26 +335,8 @@ class Program:
                 self.process.wait()
 
 
-
-
-def xlib():
-    """libX11, loaded once the first window is closed."""
-    global X11
-    if X11 is None:
-        X11 = ctypes.CDLL("libX11.so.6")
-        X11.XOpenDisplay.restype = ctypes.c_void_p
-        X11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        X11.XInternAtom.restype = ctypes.c_ulong
-        X11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        X11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        X11.XFlush.argtypes = X11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        # A window may go between the look for it and the request to close
-        # it; Xlib's default handler would end the test on that error.
-        X11.XSetErrorHandler(_IGNORE_X_ERRORS)
-    return X11
-
-
-X11 = None
+# A window may go between the look for it and the request to close it;
+# Xlib's default handler would end the test on that error.
 _IGNORE_X_ERRORS = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
 
 
@@ -378,7 +344,11 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["wine-setup"]:
         wine_setup()
     elif sys.argv[1:] == ["wine-cleanup"]:
-        wine_cleanup()
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
+        alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
+        for name in ("xvfb.pid", "display"):
+            if os.path.exists(os.path.join(wine_state(), name)):
+                os.remove(os.path.join(wine_state(), name))
     elif sys.argv[1:] == ["wine-exports"]:
         print("unset LC_ALL LC_CTYPE\n" + "".join(f"export {name}={shlex.quote(value)}\n" for name, value in wine_env().items()))
     elif sys.argv[1:2] == ["on-display"] and len(sys.argv) > 2:

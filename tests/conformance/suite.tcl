@@ -22,10 +22,7 @@ namespace eval ::conf {
     variable saves 0
     variable view ""
 }
-namespace eval ::screen {}
-namespace eval ::locale {}
-namespace eval ::vesk {}
-namespace eval ::config {}
+foreach space {::screen ::locale ::vesk ::config} { namespace eval $space {} }
 
 # The resize script's procedure records its argument, leaves an errorInfo and
 # errorCode of its own behind (as any script that catches an error does) and
@@ -45,22 +42,17 @@ proc ::vesk::filedialog {mode files} { lappend ::conf::files [list $mode $files]
 proc ::config::save {} {
     incr ::conf::saves
     set expected {}
-    foreach name [split [string trimright [::conf::read names.txt] \n] \n] {
+    set channel [open [file join $::conf::folder names.txt] r]
+    fconfigure $channel -translation lf
+    foreach name [split [string trimright [::read $channel] \n] \n] {
         lappend expected [list [expr {$expected eq {} ? "open" : "merge"}] [list $name]]
     }
+    close $channel
     ::conf::compare files $::conf::files $expected
     ::conf::compare saves $::conf::saves 1
     ::conf::write "saved"
 }
 
-proc ::conf::read {name} {
-    variable folder
-    set channel [open [file join $folder $name] r]
-    fconfigure $channel -translation lf
-    set text [::read $channel]
-    close $channel
-    return $text
-}
 proc ::conf::write {line} {
     variable folder
     set channel [open [file join $folder results.txt] a]

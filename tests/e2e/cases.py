@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
-"""End-to-end cases of vesk2b: the real program on a display, driven with real
-key and window events (xdotool), on gtk (natively, on a private Xvfb) and on
-win32 (vesk2b.exe under Wine, in the shared Wine environment). One table of
-cases: each names the platforms it runs on, and where a platform differs the
-expectation says so, and why, next to the check.
-
-A case runs the shipped demo (which prints a line per action on standard
-output, under Wine on the console) or one of the scripts here with common.tcl,
-which records every call from the host in default/record.txt.
+"""End-to-end cases of vesk2b: the real program driven with real key and
+window events (xdotool), on gtk (on a private Xvfb) and on win32 (under Wine,
+in the shared Wine environment). One table: each case names its platforms;
+where a platform differs, the expectation says so and why, next to the check.
+A case runs the shipped demo (a line per action on standard output, under
+Wine on the console) or a script here after common.tcl (calls in record.txt).
 
 Usage: cases.py list PLATFORM | cases.py CASE PLATFORM PROGRAM
 """
@@ -34,15 +31,17 @@ class Run:
         self.session, self.program, self.wine = session, program, session.wine
 
     def start(self, script=None, args=(), files=(), folder="app", console=True, extras=None):
-        """The demo, or the named script of this folder with common.tcl, in a
-        fresh folder holding the files (each containing its name)."""
-        app = os.path.join(self.session.work, folder)
-        exe = stage(app, self.program, script and os.path.join(HERE, script),
-                    dict(extras or {}, **{"common.tcl": os.path.join(HERE, "common.tcl")}) if script else None)
+        """The demo, or common.tcl followed by the named script of this folder,
+        in a fresh folder holding the files (each containing its name)."""
+        self.app, self.script = os.path.join(self.session.work, folder), script
+        if script:
+            script = os.path.join(self.session.work, script)
+            with open(script, "wb") as out:
+                out.write(b"".join(open(os.path.join(HERE, name), "rb").read() for name in ("common.tcl", self.script)))
+        exe = stage(self.app, self.program, script, extras)
         for name in files:
-            with open(os.path.join(app, name), "w") as file:
+            with open(os.path.join(self.app, name), "w") as file:
                 file.write(name)
-        self.app = app
         return self.session.start(exe, args, console=console)
 
     def __getattr__(self, name):
@@ -65,17 +64,24 @@ class Run:
 
     def closed(self, program, keys=("alt+F4",), window=None, saves=None):
         """Ends a run with keys (after focusing the window): exit code 0, no
-        script error on the console, and ::config::save run `saves` times."""
+        script error on the console, and the configuration saved `saves` times
+        (a test script records ::config::save, the demo says "config saved:")."""
         if keys:
             self.session.press(*keys, window=window)
         check(program.wait_exit() == 0, "exit code; output:\n" + program.output())
         check("while executing" not in program.read("console"), "script error:\n" + program.read("console"))
         if saves is not None:
-            check(program.lines(source="record.txt").count("save") == saves, "::config::save calls: " + program.read("record.txt"))
+            found = ([line for line in program.lines(source="record.txt") if line == "save"] if self.script
+                     else program.lines("config saved:"))
+            check(len(found) == saves, "saves: " + repr(found))
 
-    def settle(self):
-        """Lets the program handle what it was sent, so that late duplicates show."""
+    def once(self, program, pattern, prefix):
+        """Waits for a line, then lets the program handle what it was sent, so
+        that a late duplicate shows: exactly one line starts with prefix."""
+        program.wait_line(pattern)
         time.sleep(0.6)
+        check(len(program.lines(prefix)) == 1, prefix + " " + repr(program.lines(prefix)))
+        return program.lines(prefix)[0]
 
 
 def config_file(run):
@@ -142,7 +148,7 @@ def open_dialog_cancel(run):
         run.press("Escape", window=dialog)
         runs = 1 if attempt == "plain" else 2
         program.wait_line("^open: ", count=runs, timeout=20)
-        run.settle()
+        time.sleep(0.6)  # a late duplicate would show by now
         found = program.lines("open: ")
         check(found == ["open: " + OPEN_CANCELLED] * runs, f"{attempt}: {found!r}")
         run.xdotool("windowfocus", "--sync", window)
@@ -154,21 +160,15 @@ def menu_by_keyboard_once(run):
     the shortcut shown in the menu is the one that works."""
     program, window = run.ready()
     run.press("F10", "Right", "Right", "Down", "Return", window=window)  # Help -> About
-    program.wait_line(r"^about:")
-    run.settle()
-    check(len(program.lines("about:")) == 1, "About ran " + str(len(program.lines("about:"))) + " times")
+    run.once(program, r"^about:", "about:")
     # View -> Language -> Deutsch rebuilds the bar from inside its own action.
     run.press("F10", "Right", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Return")
-    program.wait_line(r"^language: de$")
-    run.settle()
-    check(len(program.lines("language:")) == 1, "language: " + repr(program.lines("language:")))
+    run.once(program, r"^language: de$", "language:")
     # Ctrl+Shift+S after the rebuild opens the save dialog, with its German title.
     run.press("ctrl+shift+s")
     run.find_window("^Speichern unter$", program)
     run.press("Escape")
-    program.wait_line("^save as: " + OPEN_CANCELLED + "$")
-    run.settle()
-    check(len(program.lines("save as:")) == 1, "save as: " + repr(program.lines("save as:")))
+    run.once(program, "^save as: " + OPEN_CANCELLED + "$", "save as:")
     check(program.lines("open") == [], "Ctrl+Shift+S also ran Open: " + program.read("stdout"))
     run.closed(program)
 
@@ -178,18 +178,13 @@ def resize_runs_script(run):
     resizing from the script reports the new size once."""
     program, window = run.ready()
     run.xdotool("windowsize", "--sync", window, "700", "500")
-    program.wait_line(r"^resize: 0 0 700 ")
-    run.settle()
-    wide = program.lines("resize: 0 0 700 ")
-    check(len(wide) == 1, "resize lines for 700 wide: " + repr(wide))
-    height = int(wide[0].split()[-1])
-    check(400 < height < 500, "client height below the bar: " + wide[0])
+    wide = run.once(program, r"^resize: 0 0 700 ", "resize: 0 0 700 ")
+    height = int(wide.split()[-1])
+    check(400 < height < 500, "client height below the bar: " + wide)
     run.press("F10", "Right", "Down", "Down", "Down", "Return", window=window)  # View -> Large
     program.wait_line(r"^view: Large$")
-    run.settle()
-    large = program.lines("resize: 0 0 1024 ")
-    check(len(large) == 1, "resize lines for 1024 wide: " + repr(program.lines("resize:")))
-    check(int(large[0].split()[-1]) == 768 - (500 - height), "client area of Large: " + large[0])
+    large = run.once(program, r"^resize: 0 0 1024 ", "resize: 0 0 1024 ")
+    check(int(large.split()[-1]) == 768 - (500 - height), "client area of Large: " + large)
     check(run.geometry(window)[2:] == (1024, 768), f"window is {run.geometry(window)}")
     run.closed(program)
 
@@ -207,21 +202,19 @@ def close_saves_and_restart_restores(run):
     run.xdotool("windowsize", "--sync", window, "620", "440")
     program.wait_line(r"^resize: 0 0 620 ")
     run.close_window(window)
-    run.closed(program, keys=())
-    check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
+    run.closed(program, keys=(), saves=1)
     check("bounds {300 200 620 440}" in saved(), "saved config:\n" + saved())
 
     program, window = run.ready()
     check(program.lines("bounds restored:") == ["bounds restored: 300 200 620 440"], "restore: " + program.output())
     poll(lambda: run.geometry(window) == (300, 200, 620, 440),
          lambda: "window at " + repr(run.geometry(window)))
-    run.closed(program, window=window)
-    check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
+    run.closed(program, window=window, saves=1)
 
     run.start_window_manager()
     for start in (1, 2):
         program, window = run.ready()
-        run.settle()  # framed by now
+        time.sleep(0.6)  # framed by now
         run.closed(program, keys=("F10", "Up", "Return"), window=window)  # File -> Exit
         check("bounds {300 200 620 440}" in saved(), f"bounds saved after start {start} under openbox moved")
 
@@ -235,8 +228,7 @@ def broken_config(run):
             file.write(content)
         program, window = run.ready(line=r"^ready: language en$", args=["missing.txt"])
         check(program.lines("bounds restored") == [], "restored from a broken file")
-        run.closed(program, window=window)
-        check(len(program.lines("config saved:")) == 1, "saves: " + repr(program.lines("config")))
+        run.closed(program, window=window, saves=1)
 
 
 def key_names(run):
@@ -390,8 +382,7 @@ def demo(run):
     window = run.find_window("^vesk2b", program, timeout=30, by="--classname")
     run.find_window(r"vesk2b\.exe$", program)  # Wine titles a console window with the program's path
     time.sleep(1)
-    run.press("alt+F4", window=window)
-    check(program.wait_exit() == 0, "exit code")
+    run.closed(program, window=window)
 
 
 def filelist(run):

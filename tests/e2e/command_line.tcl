@@ -3,7 +3,6 @@
 # ends on the quit message as soon as those calls are done. Each call also
 # records whether the file exists and whether the name equals one written
 # here, with letters in and beyond the ANSI code page.
-source [file join [file dirname [info script]] common.tcl]
 set ::e2e::known [list "Grüße.txt" "Жёлудь 日本語.txt"]
 proc ::vesk::filedialog {mode files} {
     set name [lindex $files 0]

@@ -1,13 +1,10 @@
-# Shared by the end-to-end application scripts: every call the host makes
-# into the script is written to record.txt beside this file, one line each,
-# fields separated by '|', so the test driver can read what arrived.
+# The start of every end-to-end application script (cases.py puts it before
+# the case's own): every call the host makes into the script is written to
+# record.txt beside it, one line each, fields separated by '|'.
 namespace eval ::e2e {
     variable recordFile [file join [file dirname [info script]] record.txt]
 }
-namespace eval ::screen {}
-namespace eval ::locale {}
-namespace eval ::vesk {}
-namespace eval ::config {}
+foreach space {::screen ::locale ::vesk ::config} { namespace eval $space {} }
 
 proc ::e2e::record {args} {
     variable recordFile

@@ -1,6 +1,5 @@
 # The demo as shipped (demo.tcl beside this file), with every list change and
 # console line recorded; the rows are read back from the list-view control.
-source [file join [file dirname [info script]] common.tcl]
 load [file join [file dirname [info script]] .. readback.dll] Readback
 source [file join [file dirname [info script]] demo.tcl]
 rename ::demo::updatetitle ::demo::shippedUpdatetitle

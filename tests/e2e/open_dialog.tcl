@@ -1,7 +1,6 @@
 # The open dialog from a shortcut's action: Ctrl+O shows it with a title
 # and records what ::vesk::filedlg returned; Ctrl+B records the main
 # window's frame so the driver can check the dialog was centred on it.
-source [file join [file dirname [info script]] common.tcl]
 ::screen::setwindowtext $parentwindow "vesk e2e open dialog"
 ::screen::setbounds $parentwindow {40 60 900 700}
 ::menu::createmenu {

@@ -3,7 +3,6 @@
 # which is reported the same way; the loop goes on. A submenu built outside
 # any menu bar has nowhere to go: its failed insertion is reported with the
 # system's text for the error.
-source [file join [file dirname [info script]] common.tcl]
 ::screen::setwindowtext $parentwindow "vesk e2e script error"
 # A caption that cannot be translated: its notice carries the error trail,
 # whose letters lie in and beyond the ANSI code page. Notices are answered

@@ -29,6 +29,7 @@ libdir=${VESK_LIBDIR:-lib}
 config=${VESK_CONFIG:-relwithdebinfo}
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
+expect() { [ "$2" = "$3" ] || fail "$1 gave:\n$2\nexpected:\n$3"; }  # what, found, expected
 
 # Every file and link under a folder, links with their targets.
 listing() {
@@ -43,33 +44,12 @@ same_listing() {  # what, actual, expected
 }
 
 linux_files() {
-    local icons="" size
-    for size in 16 32 48 128 256; do icons+="share/icons/hicolor/${size}x${size}/apps/vesk2b.png"$'\n'; done
-    sort <<EOF_LIST
-bin/vesk2b -> ../libexec/vesk2b/vesk2b
-share/doc/vesk2b/LICENSE
-share/man/man1/vesk2b.1
-share/man/man3/kestrum.3
-include/kestrum/kestrum.h
-include/kestrum/kestrum_scope.h
-include/vesk2b/native.h
-$libdir/cmake/kestrum/kestrumConfig.cmake
-$libdir/cmake/kestrum/kestrumConfigVersion.cmake
-$libdir/cmake/kestrum/kestrumTargets-$config.cmake
-$libdir/cmake/kestrum/kestrumTargets.cmake
-$libdir/libkestrum.so -> libkestrum.so.1
-$libdir/libkestrum.so.1 -> libkestrum.so.1.0.0
-$libdir/libkestrum.so.1.0.0
-$libdir/pkgconfig/kestrum.pc
-lib/tcltk/kestrum1.0.0/pkgIndex.tcl
-libexec/vesk2b/default/vesk.tcl
-libexec/vesk2b/filelist.so
-libexec/vesk2b/vesk2b
-share/applications/vesk2b.desktop
-share/doc/vesk2b/script-interface.md
-share/pkgconfig/vesk2b-native.pc
-${icons}share/icons/hicolor/scalable/apps/vesk2b.svg
-EOF_LIST
+    printf '%s\n' 'bin/vesk2b -> ../libexec/vesk2b/vesk2b' share/doc/vesk2b/{LICENSE,script-interface.md} \
+        share/man/man1/vesk2b.1 share/man/man3/kestrum.3 include/kestrum/kestrum{,_scope}.h include/vesk2b/native.h \
+        "$libdir"/cmake/kestrum/kestrum{Config,ConfigVersion,Targets-"$config",Targets}.cmake "$libdir"/pkgconfig/kestrum.pc \
+        "$libdir/libkestrum.so -> libkestrum.so.1" "$libdir/libkestrum.so.1 -> libkestrum.so.1.0.0" "$libdir"/libkestrum.so.1.0.0 \
+        lib/tcltk/kestrum1.0.0/pkgIndex.tcl libexec/vesk2b/{default/vesk.tcl,filelist.so,vesk2b} share/pkgconfig/vesk2b-native.pc \
+        share/applications/vesk2b.desktop share/icons/hicolor/{{16x16,32x32,48x48,128x128,256x256}/apps/vesk2b.png,scalable/apps/vesk2b.svg} | sort
 }
 
 # A script that reports where it runs from and what it is handed, and closes
@@ -77,25 +57,19 @@ EOF_LIST
 # record.txt beside it (a Windows program has no standard output to read).
 write_probe_script() {
     local channel=stdout
-    if [ "${2:-}" = record ]; then
-        channel='$::record'
-        echo 'set record [open [file join [file dirname [info script]] record.txt] w]' >"$1"
-    else
-        : >"$1"
-    fi
-    cat >>"$1" <<EOF_TCL
+    [ "${2:-}" != record ] || channel='$::record'
+    { [ "${2:-}" != record ] || echo 'set record [open [file join [file dirname [info script]] record.txt] w]'
+      cat <<EOF_TCL
 namespace eval ::config {}
 namespace eval ::vesk {}
 proc ::vesk::filedialog {mode files} { puts $channel "\$mode: [lindex \$files 0]" }
 proc ::config::save {} { puts $channel saved; flush $channel }
 puts $channel "script: [info script]"
 EOF_TCL
-    if [ "${2:-}" = record ]; then
-        # The shipped kestrum.dll loads into the program's interpreter.
-        echo 'load [file join [file dirname [info script]] .. kestrum.dll] Kestrum' >>"$1"
-        echo 'puts $record "loaded: [lindex [info loaded] 0 1]"' >>"$1"
-    fi
-    echo '::screen::destroywnd $parentwindow' >>"$1"
+      # The shipped kestrum.dll loads into the program's interpreter.
+      [ "${2:-}" != record ] || printf '%s\n' 'load [file join [file dirname [info script]] .. kestrum.dll] Kestrum' \
+          'puts $record "loaded: [lindex [info loaded] 0 1]"'
+      echo '::screen::destroywnd $parentwindow'; } >"$1"
 }
 
 # The reference's recipe for Tcl's own library with its checks ("tcl"), or
@@ -119,9 +93,11 @@ write_recipe_script() {
 expected_recipe_output() { printf 'bare: 0 1 1\n%s\nlibrary: %s' "$(recipe_block text)" "$1"; }
 
 case $case_name in
+tree | deb | zip | installer) rm -rf "$work" && mkdir -p "$work" ;;
+program | consumers) [ -d "$prefix" ] || fail "no installed prefix (case tree)" ;;
+esac
+case $case_name in
 tree)
-    rm -rf "$work"
-    mkdir -p "$work"
     cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "cmake --install"; }
     same_listing "installed prefix" "$(listing "$prefix")" "$(linux_files)"
     objdump -p "$prefix/$libdir/libkestrum.so.1.0.0" | grep -Eq 'SONAME +libkestrum\.so\.1$' || fail "libkestrum's soname is not libkestrum.so.1"
@@ -133,16 +109,13 @@ tree)
     echo "install tree: passed"
     ;;
 program)
-    [ -d "$prefix" ] || fail "no installed prefix (case tree)"
     program_dir=$(realpath "$prefix/libexec/vesk2b")
     write_probe_script "$program_dir/default/vesk.tcl"
     trap 'cp "$source/default/vesk.tcl" "$program_dir/default/vesk.tcl"' EXIT
     mkdir -p "$work/elsewhere"
-    status=0
-    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") || status=$?
-    expected=$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")
-    [ "$status" -eq 0 ] || fail "exit code $status; stderr: $(cat "$work/program.err")"
-    [ "$out" = "$expected" ] || fail "output was:\n$out\nexpected:\n$expected\nstderr: $(cat "$work/program.err")"
+    out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" "a b.txt" 2>"$work/program.err") \
+        || fail "exit code $?; stderr: $(cat "$work/program.err")"
+    expect "the probe" "$out" "$(printf 'script: %s\nopen: a b.txt\nsaved' "$program_dir/default/vesk.tcl")"
 
     # The reference's example extension, built against the installed header,
     # puts its label into the installed program's window and refuses tclsh.
@@ -156,16 +129,14 @@ program)
         >"$program_dir/default/vesk.tcl"
     out=$(timeout 60 "$prefix/bin/vesk2b" 2>"$work/program.err") \
         || fail "the extension's program: $(cat "$work/program.err")"
-    [ "$out" = $'1\nlabel: no window 5 with a client area' ] || fail "the extension in the program said: $out"
-    out=$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)
-    [ "$out" = "label: not a vesk2b program" ] || fail "the extension in tclsh said: $out"
+    expect "the extension in the program" "$out" $'1\nlabel: no window 5 with a client area'
+    expect "the extension in tclsh" "$(echo "catch {load $work/label.so} message; puts \$message" | tclsh8.6)" "label: not a vesk2b program"
     write_recipe_script "$program_dir/default/vesk.tcl"
     out=$(cd "$work/elsewhere" && timeout 60 "$prefix/bin/vesk2b" 2>"$work/recipe.err") || fail "recipe: $(cat "$work/recipe.err")"
-    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    expect "the recipe" "$out" "$(expected_recipe_output /usr/share/tcltk/tcl8.6)"
     echo "installed program: passed"
     ;;
 consumers)
-    [ -d "$prefix" ] || fail "no installed prefix (case tree)"
     rm -rf "$work/consumer-cmake" "$work/consumer-pc"
     cmake -S "$source/tests/install/consumer" -B "$work/consumer-cmake" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
         >"$work/consumer.log" 2>&1 && cmake --build "$work/consumer-cmake" >>"$work/consumer.log" 2>&1 \
@@ -182,15 +153,12 @@ consumers)
 
     loaded=$(echo 'puts [package require kestrum]; puts [join [lindex [info loaded] 0] \n]' \
              | TCLLIBPATH="$prefix/lib/tcltk" tclsh8.6)
-    [ "$(echo "$loaded" | sed -n 1p)" = "1.0.0" ] || fail "package require kestrum gave: $loaded"
-    [ "$(echo "$loaded" | sed -n 3p)" = Kestrum ] || fail "tclsh loaded: $loaded"
-    [ "$(realpath "$(echo "$loaded" | sed -n 2p)")" = "$(realpath "$prefix/$libdir/libkestrum.so.1.0.0")" ] \
-        || fail "tclsh loaded: $loaded"
+    expect "package require kestrum" "$(echo "$loaded" | sed -n 1p)" 1.0.0
+    expect "tclsh's loaded package" "$(echo "$loaded" | sed -n 3p)" Kestrum
+    expect "tclsh's loaded library" "$(realpath "$(echo "$loaded" | sed -n 2p)")" "$(realpath "$prefix/$libdir/libkestrum.so.1.0.0")"
     echo "installed kestrum consumers: passed"
     ;;
 deb)
-    rm -rf "$work"
-    mkdir -p "$work"
     "$source/tools/build-debs.sh" "$work" || fail "building the .debs"
     cpack --config "$build/CPackConfig.cmake" -G TGZ -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
     tgz=$(ls "$work"/vesk2b-*.tar.gz)
@@ -222,7 +190,7 @@ deb-install)
     write_recipe_script /usr/libexec/vesk2b/default/vesk.tcl
     command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
     out=$(cd "$work" && timeout 60 ${command% %F} 2>"$work/recipe.err") || fail "the desktop entry's program: $(cat "$work/recipe.err")"
-    [ "$out" = "$(expected_recipe_output /usr/share/tcltk/tcl8.6)" ] || fail "the recipe gave:\n$out"
+    expect "the recipe" "$out" "$(expected_recipe_output /usr/share/tcltk/tcl8.6)"
     apt-get -o DPkg::Lock::Timeout=300 purge -y vesk2b vesk2b-dev libkestrum1 libkestrum-dev >>"$work/apt.log" 2>&1 || fail "apt-get purge"
     left=$(for deb in "${debs[@]}"; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ { print substr($6, 2) }' \
         | while read -r f; do if [ -e "$f" ] || [ -L "$f" ]; then echo "$f"; fi; done)
@@ -230,32 +198,14 @@ deb-install)
     echo "Debian packages installed and removed: passed"
     ;;
 zip)
-    rm -rf "$work"
-    mkdir -p "$work/unpacked"
+    mkdir "$work/unpacked"
     cpack --config "$build/CPackConfig.cmake" -G ZIP -B "$work" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log" >&2; fail cpack; }
     arch=${VESK_WINE_ARCH:-win32}
     (cd "$work/unpacked" && unzip -q "$work"/vesk2b-*-"$arch".zip)
     app=$(ls -d "$work"/unpacked/vesk2b-*-"$arch")
-    expected=$(sort <<'EOF_LIST'
-LICENSE.txt
-README.txt
-default/vesk.tcl
-filelist.dll
-include/kestrum/kestrum.h
-include/kestrum/kestrum_scope.h
-include/vesk2b/native.h
-kestrum.dll
-lib/cmake/kestrum/kestrumConfig.cmake
-lib/cmake/kestrum/kestrumConfigVersion.cmake
-lib/cmake/kestrum/kestrumTargets-release.cmake
-lib/cmake/kestrum/kestrumTargets.cmake
-lib/kestrum.lib
-lib/libkestrum.dll.a
-script-interface.md
-tcl86.dll
-vesk2b.exe
-EOF_LIST
-)
+    expected=$(printf '%s\n' LICENSE.txt README.txt default/vesk.tcl filelist.dll include/kestrum/kestrum{,_scope}.h \
+        include/vesk2b/native.h kestrum.dll lib/cmake/kestrum/kestrum{Config,ConfigVersion,Targets-release,Targets}.cmake \
+        lib/kestrum.lib lib/libkestrum.dll.a script-interface.md tcl86.dll vesk2b.exe | sort)
     tcl_folders='^\(tcl8\|tcl8\.6\|reg1\.3\|dde1\.4\)/'
     same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
     same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
@@ -274,18 +224,17 @@ EOF_LIST
     win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
-    status=0
-    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "a b.txt" </dev/null >"$work/wine.log" 2>&1) || status=$?
-    [ "$status" -eq 0 ] || fail "vesk2b.exe exit code $status: $(cat "$work/wine.log")"
-    expected=$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")
-    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$expected" ] \
-        || fail "record was: $(cat "$app/default/record.txt" 2>/dev/null), expected: $expected"
-
-    rm "$app/default/record.txt"
+    recorded() {  # runs the unpacked program with the arguments; what its script recorded
+        rm -f "$app/default/record.txt"
+        (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "$@" </dev/null >"$work/wine.log" 2>&1) \
+            || fail "vesk2b.exe exit code $?: $(cat "$work/wine.log")"
+        tr -d '\r' <"$app/default/record.txt"
+    }
+    out=$(recorded "a b.txt")
+    expect "the probe" "$out" "$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")"
     write_recipe_script "$app/default/vesk.tcl" record
-    (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" </dev/null >"$work/wine.log" 2>&1) || fail "recipe: $(cat "$work/wine.log")"
-    [ "$(tr -d '\r' <"$app/default/record.txt")" = "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")" ] \
-        || fail "the recipe gave: $(cat "$app/default/record.txt")"
+    out=$(recorded)
+    expect "the recipe" "$out" "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")"
     mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
@@ -297,8 +246,6 @@ installer)
     # The installer's script is the same whatever the installer's own
     # processor: a 64-bit one runs under 64-bit Wine on machines without
     # 32-bit programs. A prefix of its own: no display, no desktop menus.
-    rm -rf "$work"
-    mkdir -p "$work"
     setup=$(VESK_INSTALLER_TARGET=amd64-unicode "$source/tools/make-installer.sh" "$build" "$work" | tail -1) || fail "makensis"
     display=$DISPLAY
     export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all DISPLAY= WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -323,8 +270,7 @@ installer)
         write_probe_script "$app/default/vesk.tcl" record
         (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
             || fail "the installed program: $(cat "$work/program.log")"
-        [ "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" = "loaded: Kestrum open: a b.txt saved" ] \
-            || fail "the installed program recorded: $(cat "$app/default/record.txt")"
+        expect "the installed program's record" "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
         mv "$work/vesk.tcl" "$app/default/vesk.tcl"
         rm "$app/default/record.txt"
     fi

@@ -89,17 +89,7 @@ class Harness:
         return True
 
     def run(self, script):
-        """Runs one script; returns None when it passed, or why it failed.
-        A run in which Wine could not start its display driver (its desktop
-        process was restarting) never reached the program: it runs again.
-        Any other failure, a crash included, fails the run."""
-        why = self.run_once(script)
-        if why and self.platform == "win32" and "nodrv_CreateWindow" in why:
-            self.retries += 1
-            why = self.run_once(script)
-        return why
-
-    def run_once(self, script):
+        """Runs one script; returns None when it passed, or why it failed."""
         with open(script) as file:
             keys = file.readline().split()[2:]
         shutil.copy(script, os.path.join(self.app, "default", "vesk.tcl"))
@@ -133,9 +123,7 @@ class Harness:
                 time.sleep(0.05)
         finally:
             program.kill()
-        return self.verdict(program.process.returncode, program.read("status.txt").split("\n"), program.read("console"))
-
-    def verdict(self, code, status, console):
+        code, status, console = program.process.returncode, program.read("status.txt").split("\n"), program.read("console")
         if self.platform == "gtk" and SANITIZER.search(console):
             return "sanitizer report:\n" + console[-6000:]
         warnings = GLIB_WARNING.findall(console) if self.platform == "gtk" else []
@@ -168,6 +156,12 @@ def main():
         for seed in range(first, first + count):
             script = os.path.join(scripts, f"{seed}.tcl")
             why = harness.run(script)
+            # A run in which Wine could not start its display driver (its desktop
+            # process was restarting) never reached the program: it runs again.
+            # Any other failure, a crash included, fails the run.
+            if why and platform == "win32" and "nodrv_CreateWindow" in why:
+                harness.retries += 1
+                why = harness.run(script)
             if why:
                 kept = os.path.join(tempfile.gettempdir(), f"vesk2b-torture-{platform}-{seed}.tcl")
                 shutil.copy(script, kept)

@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "kestrum.h"
@@ -46,13 +48,9 @@ std::string captureReport() {
     std::fflush(stdout);
     _dup2(saved, _fileno(stdout));
     _close(saved);
-    std::string text;
-    if (FILE* in = std::fopen(path, "rb")) {
-        char buffer[4096];
-        std::size_t count;
-        while ((count = std::fread(buffer, 1, sizeof buffer, in)) > 0) text.append(buffer, count);
-        std::fclose(in);
-    }
+    std::ifstream in(path, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
     DeleteFileA(path);
     return text;
 }

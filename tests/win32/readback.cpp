@@ -22,40 +22,44 @@
 
 namespace {
 
-int utf8Result(Tcl_Interp* interp, const wchar_t* text, int length) {
+std::string utf8(const wchar_t* text, int length) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
-    Tcl_SetObjResult(interp, Tcl_NewStringObj(utf8.data(), size));
+    std::string converted(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, converted.data(), size, nullptr, nullptr);
+    return converted;
+}
+
+int utf8Result(Tcl_Interp* interp, const wchar_t* text, int length) {
+    const std::string converted = utf8(text, length);
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(converted.data(), static_cast<int>(converted.size())));
     return TCL_OK;
 }
 
-HWND windowOf(Tcl_Interp* interp, Tcl_Obj* word, bool& ok) {
+// The window named by the first argument, with `least` to `most` words in
+// the command; false, with Tcl's message, on a wrong count or a bad handle.
+bool windowArgument(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], int least, int most, const char* usage,
+                    HWND& window) {
+    if (objc < least || objc > most) {
+        Tcl_WrongNumArgs(interp, 1, objv, usage);
+        return false;
+    }
     int handle = 0;
-    ok = Tcl_GetIntFromObj(interp, word, &handle) == TCL_OK;
-    return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    if (Tcl_GetIntFromObj(interp, objv[1], &handle) != TCL_OK) return false;
+    window = reinterpret_cast<HWND>(static_cast<INT_PTR>(handle));
+    return true;
 }
 
 int windowText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hwnd");
-        return TCL_ERROR;
-    }
-    bool ok = false;
-    const HWND window = windowOf(interp, objv[1], ok);
-    if (!ok) return TCL_ERROR;
+    HWND window = nullptr;
+    if (!windowArgument(interp, objc, objv, 2, 2, "hwnd", window)) return TCL_ERROR;
     wchar_t text[512];
     return utf8Result(interp, text, GetWindowTextW(window, text, 512));
 }
 
 int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    if (objc < 3) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hwnd pos ?pos ...?");
-        return TCL_ERROR;
-    }
-    bool ok = false;
-    HMENU menu = GetMenu(windowOf(interp, objv[1], ok));
-    if (!ok) return TCL_ERROR;
+    HWND window = nullptr;
+    if (!windowArgument(interp, objc, objv, 3, objc, "hwnd pos ?pos ...?", window)) return TCL_ERROR;
+    HMENU menu = GetMenu(window);
     int position = 0;
     for (int i = 2; i < objc; ++i) {
         if (Tcl_GetIntFromObj(interp, objv[i], &position) != TCL_OK) return TCL_ERROR;
@@ -84,14 +88,10 @@ BOOL CALLBACK findListView(HWND window, LPARAM found) {
 }
 
 int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
-    if (objc != 2) {
-        Tcl_WrongNumArgs(interp, 1, objv, "hwnd");
-        return TCL_ERROR;
-    }
-    bool ok = false;
-    HWND list = nullptr;
-    EnumChildWindows(windowOf(interp, objv[1], ok), findListView, reinterpret_cast<LPARAM>(&list));
-    if (!ok || list == nullptr) return TCL_ERROR;
+    HWND window = nullptr, list = nullptr;
+    if (!windowArgument(interp, objc, objv, 2, 2, "hwnd", window)) return TCL_ERROR;
+    EnumChildWindows(window, findListView, reinterpret_cast<LPARAM>(&list));
+    if (list == nullptr) return TCL_ERROR;
     Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
     const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
     for (WPARAM row = 0; row < static_cast<WPARAM>(count); ++row) {
@@ -124,14 +124,11 @@ BOOL CALLBACK answerNotice(HWND window, LPARAM) {
     }
     // The message text is the box's static control 0xFFFF.
     const std::wstring line = textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n";
-    const int length = static_cast<int>(line.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), length, utf8.data(), size, nullptr, nullptr);
+    const std::string converted = utf8(line.data(), static_cast<int>(line.size()));
     const HANDLE file = CreateFileW(noticeFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
-    WriteFile(file, utf8.data(), static_cast<DWORD>(size), &written, nullptr);
+    WriteFile(file, converted.data(), static_cast<DWORD>(converted.size()), &written, nullptr);
     CloseHandle(file);
     SendMessageW(window, WM_COMMAND, IDOK, 0);
     return TRUE;
