@@ -26,7 +26,7 @@ std::vector<std::string> builtEntries() {
     return out;
 }
 
-TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
+TEST_F(Accelerators, TableIsBuiltOncePerChangeAndDestroyedOnlyWhenNoLongerInUse) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open {lappend ::ran open}}").code, TCL_OK);
     headless::clearCalls();
     key(0x4F, false, true, false);
@@ -84,7 +84,7 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndRebuiltAfterAnAdd) {
     EXPECT_EQ(brokenInvariant(), "");
 }
 
-TEST_F(Accelerators, AnAddBeforeAnyResetGetsStorage) {
+TEST_F(Accelerators, EntriesGrowKeepTheirEncodingAndMatchOnlyWithTheirModifiers) {
     ASSERT_EQ(commands::acceleratorCapacity(), 0);
     ASSERT_EQ(eval("::menu::submenu Early {::menu::menu -ishortcut 16463 Open o}").code, TCL_OK);
     EXPECT_EQ(commands::acceleratorCapacity(), 64);

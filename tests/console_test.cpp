@@ -9,7 +9,7 @@ namespace {
 using namespace host_test;
 using ConsoleReport = Host;
 
-TEST_F(ConsoleReport, InterpreterErrorWritesResultThenTrail) {
+TEST_F(ConsoleReport, InterpreterAndSystemErrorsAndWritesWithoutAConsole) {
     ASSERT_EQ(eval("proc failing {} {error x}\nfailing").code, TCL_ERROR);
     support::reportInterpreterError(host::interpreter());
     EXPECT_EQ(headless::consoleOutput(),

@@ -12,7 +12,7 @@ constexpr const char* kUsage = "error: wrong # args: should be \"::vesk::filedlg
 
 const headless::DialogRecord& lastDialog() { return headless::dialogs().back(); }
 
-TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
+TEST_F(FileDialog, WrongArgumentsShowNoDialogAndFiltersBecomeBlocks) {
     for (const char* script : {"::vesk::filedlg", "::vesk::filedlg -save", "::vesk::filedlg --", "::vesk::filedlg -title",
                                "::vesk::filedlg -title T", "::vesk::filedlg a b", "::vesk::filedlg -save a b"}) {
         SCOPED_TRACE(script);
@@ -57,7 +57,7 @@ TEST_F(FileDialog, WrongArgumentsShowNoDialog) {
     EXPECT_EQ(lastDialog().filterBlock, std::string("-Dash\0*\0\0", 9));
 }
 
-TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
+TEST_F(FileDialog, FieldsKindSelectionAndResultCodes) {
     struct Case {
         const char* options;
         bool save;
@@ -119,7 +119,7 @@ TEST_F(FileDialog, DescriptionFieldsAndKindByOptionOrder) {
     EXPECT_EQ(eval("llength [::vesk::filedlg {All|*.*}]").outcome(), "ok: 3");
 }
 
-TEST_F(FileDialog, CentredOnTheMainWindowWithTruncatingDivision) {
+TEST_F(FileDialog, CentredOnTheMainWindowAndCommandsRunWhileItIsUp) {
     struct Case {
         platform::Rect main;
         platform::Rect dialog;

@@ -25,7 +25,7 @@ std::vector<std::string> records(platform::MenuHandle menu) {
     return out;
 }
 
-TEST_F(Menus, ItemRecordsAndCommandIdsOfANestedBar) {
+TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
     const auto built = eval("::menu::createmenu {::menu::menu Open a; ::menu::submenu Recent {::menu::menu First b};"
                             " ::menu::separator; ::menu::menu Quit q}");
     ASSERT_EQ(built.code, TCL_OK) << built.result;
@@ -123,7 +123,7 @@ TEST_F(Menus, ItemRecordsAndCommandIdsOfANestedBar) {
     EXPECT_EQ(commands::acceleratorCount(), 0);
 }
 
-TEST_F(Menus, FailedBodyLeavesTheBarAndALeftoverMenuThatTheNextCallDestroys) {
+TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Keep k}").code, TCL_OK);
     const platform::MenuHandle kept = bar();
 
@@ -251,7 +251,7 @@ TEST_F(Menus, FailedBodyLeavesTheBarAndALeftoverMenuThatTheNextCallDestroys) {
     EXPECT_EQ(headless::liveMenuCount(), 0);
 }
 
-TEST_F(Menus, SubmenuOutsideCreateMenuRunsItsBodyButCannotInsertItself) {
+TEST_F(Menus, WrongWordCountsAndItemsOutsideABarAreRefused) {
     headless::clearConsoleOutput();
     EXPECT_EQ(eval("::menu::submenu Lone {::menu::menu Inside i; ::menu::separator}").code, TCL_OK);
     EXPECT_EQ(global("::menu::actions(0)"), "i");  // no bar yet: the IDs have not started at 40000

@@ -44,7 +44,7 @@ FileCalls startWith(const std::vector<std::string>& argv, const std::string& lin
 constexpr std::string_view kSaveTrace =
     "proc ::config::save {} { ::screen::setwindowtext 0 \"saved $::parentwindow\" }";
 
-TEST_F(StartUp, ShowsTheWindowWithItsValuesBeforeTheScriptRuns) {
+TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     startHostOrFail("set ::test::boundsAtStart [::screen::getbounds $parentwindow]", 3);
     const std::string h = handleText();
 
@@ -126,7 +126,7 @@ TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
                                                 "invalid command name \"::config::save\"\n    while executing\n\"::config::save\""});
 }
 
-TEST_F(StartUp, EndsEarlyWithANoticeWhenTheModulePathIsUnusable) {
+TEST_F(StartUp, EndsEarlyWithoutAUsableModulePathOrAWindow) {
     struct Case {
         std::string path;
         const char* notice;

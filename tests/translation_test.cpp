@@ -16,7 +16,7 @@ std::vector<std::string> captions() {
     return out;
 }
 
-TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
+TEST_F(Translation, FailuresShowABoxPerTextEvenWhileABoxIsUp) {
     startHostOrFail("rename ::locale::translate {}");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open a; ::menu::menu Quit q;"
                    " ::menu::submenu Recent {}}").code, TCL_OK);
@@ -40,7 +40,7 @@ TEST_F(Translation, MissingProcedureShowsABoxPerTextInOrder) {
     EXPECT_EQ(labels(bar()), (std::vector<std::string>{"New", "Other"}));
 }
 
-TEST_F(Translation, TextsAreTranslatedInOrderAndEmptyResultsAreKept) {
+TEST_F(Translation, TextsAreTranslatedInOrderAndAFailureAffectsOnlyItsWord) {
     startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             lappend ::asked $text
@@ -95,7 +95,7 @@ TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
     EXPECT_EQ(captions(), (std::vector<std::string>{"error in translate", "error in translateObj", "error in translate"}));
 }
 
-TEST_F(Translation, ATranslationThatAddsItemsAndTriesToBuildABar) {
+TEST_F(Translation, TranslationsThatBuildBarsOrDestroyTheWindow) {
     startHostOrFail(R"tcl(
         proc ::locale::translate {text} {
             if {$text eq "Outer" && ![info exists ::nested]} {

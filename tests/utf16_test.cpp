@@ -14,7 +14,7 @@ using platform::win32::utf16FromUtf8Block;
 using platform::win32::utf8FromUtf16;
 using platform::win32::utf8FromUtf16Block;
 
-TEST(Utf16, ConvertsEveryCharacterBothWays) {
+TEST(Utf16, ConvertsBothWaysKeepsNulsAndReplacesOrCutsOnlyBetweenCharacters) {
     // ASCII, Latin-1, Cyrillic, CJK, and U+1F600 beyond the 16-bit range.
     const std::string utf8 = "a\xC3\xBC\xD0\x96\xE6\x97\xA5\xF0\x9F\x98\x80";
     const std::u16string utf16 = u"a\u00FC\u0416\u65E5\U0001F600";

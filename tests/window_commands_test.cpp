@@ -25,7 +25,7 @@ Evaluation run(std::string script) {
 
 std::string frame() { return text(headless::window(support::mainWindow())->frame); }
 
-TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
+TEST_F(WindowCommands, GeometryTitleBytesAndTheTickCount) {
     EXPECT_EQ(run("::screen::getclientrect $h").result, "0 0 640 480");
     EXPECT_EQ(run("::screen::getbounds $h").result, "26 26 656 519");
     // Any integer notation Tcl accepts names the window.
@@ -67,7 +67,7 @@ TEST_F(WindowCommands, ReadAndMoveTheMainWindow) {
     EXPECT_EQ(run("expr {[::vesk::querytimer] - " + first + "}").result, "1000");
 }
 
-TEST_F(ResizeScript, SetBoundsRunsItInsideTheCallAndLeavesAnEmptyResult) {
+TEST_F(ResizeScript, RunsInsideTheCallAtGlobalLevelAndLeavesTheResultAlone) {
     startHostOrFail(R"tcl(
 proc ::screen::doresize {clientArea} {
     lappend ::test::resizes $clientArea

@@ -8,7 +8,7 @@ namespace {
 using namespace host_test;
 using WindowProcedure = Host;
 
-TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
+TEST_F(WindowProcedure, ResizesCommandRangeAndDestroy) {
     // Start-up's window creation brought the first size message.
     ASSERT_EQ(callsNamed("CreateWindowExW(").size(), 1u);
     EXPECT_TRUE(globalList("::test::resizes").empty());
@@ -49,7 +49,7 @@ TEST_F(WindowProcedure, EveryResizeButTheFirstRunsTheResizeScript) {
     EXPECT_EQ(host::runMessageLoop(), 0);
 }
 
-TEST_F(WindowProcedure, AShortcutAndItsMenuItemRunTheSameElement) {
+TEST_F(WindowProcedure, ActionsOfShortcutsAndItemsFailingMissingOrReplaced) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Skip s; ::menu::menu -ishortcut 16463 Open {lappend ::ran [incr ::n]}}").code, TCL_OK);
     command(40001);
     key(0x4F, false, true, false);

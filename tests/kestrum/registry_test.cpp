@@ -64,7 +64,7 @@ TEST_F(Registry, ManyNamesKeepTheirRecordsAndChainOrderAsTheIndexGrows) {
     EXPECT_EQ(walked, 5000);
 }
 
-TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytes) {
+TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytesAtAnyLength) {
     char buffer[] = "scratch";
     Profiler* scratch = GetProfiler(buffer);
     EXPECT_NE(scratch->name, buffer);
@@ -114,7 +114,7 @@ TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytes) {
     EXPECT_EQ(GetProfiler("ipupnol")->runCount, 4);
 }
 
-TEST_F(Registry, StartStopBooksSixtyFourBitTicksQuietly) {
+TEST_F(Registry, StartStopRestartAndUnknownStopsBookTheirTicks) {
     EXPECT_EQ(printed([] {
                   run("long", 5000000000);  // beyond 32 bits
                   run("long", 7);
@@ -148,7 +148,7 @@ TEST_F(Registry, StartStopBooksSixtyFourBitTicksQuietly) {
     EXPECT_EQ(counters(p), "max 0 0 max 0");
 }
 
-TEST_F(Registry, TclEntryPointReturnsOk) {
+TEST_F(Registry, NestingReinitAndTheTclEntryPoint) {
     EXPECT_EQ(Kestrum_Init(nullptr), 0);
     for (unsigned c = 0; c < kestrum::chainCount; ++c)
         EXPECT_EQ(kestrum::chainHead(c), nullptr);

@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(Report, NoOrdinaryTimerMeansNoOutputAndNoCalibration) {
+TEST_F(Report, CalibratesOnceAtTheFirstReportWithOrdinaryTimers) {
     EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
     EXPECT_FALSE(kestrum::overheads().calibrated);
     EXPECT_EQ(kestrum::startCount(), 0);

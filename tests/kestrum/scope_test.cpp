@@ -10,7 +10,7 @@ namespace {
 
 using Scope = KestrumTest;
 
-TEST_F(Scope, StopsAtScopeExit) {
+TEST_F(Scope, StopsTheTimerItStartedAtScopeExit) {
     std::string out = printed([] {
         kestrum::ScopedTimer outer("scoped");
         clock.now += 25;
