@@ -151,7 +151,10 @@ std::string Generator::oddWindowCommand() {
                                                "::screen::setbounds", "::screen::setwindowtext", "::vesk::querytimer",
                                                "::vesk::filedlg", "error"};
         std::string command = pick(*this, kAny);
-        for (int n = below(5); n > 0; --n) command += " " + (chance(50) ? std::string("$parentwindow") : oddWord_());
+        for (int n = below(5); n > 0; --n) {
+            command += ' ';
+            command += chance(50) ? std::string("$parentwindow") : oddWord_();
+        }
         return command;
     }
     static constexpr const char* kCommands[] = {
