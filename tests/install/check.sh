@@ -52,23 +52,23 @@ linux_files() {
         share/applications/vesk2b.desktop share/icons/hicolor/{{16x16,32x32,48x48,128x128,256x256}/apps/vesk2b.png,scalable/apps/vesk2b.svg} | sort
 }
 
+# With "record", a script's puts writes record.txt beside it (a Windows
+# program has no standard output to read).
+record_puts() {
+    [ "${1:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
+        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text; flush $::record }'
+}
+
 # A script that reports where it runs from and what it is handed, and closes
-# the window at once. Its report goes to standard output, or with "record" to
-# record.txt beside it (a Windows program has no standard output to read).
+# the window at once.
 write_probe_script() {
-    local channel=stdout
-    [ "${2:-}" != record ] || channel='$::record'
-    { [ "${2:-}" != record ] || echo 'set record [open [file join [file dirname [info script]] record.txt] w]'
-      cat <<EOF_TCL
-namespace eval ::config {}
-namespace eval ::vesk {}
-proc ::vesk::filedialog {mode files} { puts $channel "\$mode: [lindex \$files 0]" }
-proc ::config::save {} { puts $channel saved; flush $channel }
-puts $channel "script: [info script]"
-EOF_TCL
+    { record_puts "${2:-}"
+      printf '%s\n' 'namespace eval ::config {}' 'namespace eval ::vesk {}' \
+        'proc ::vesk::filedialog {mode files} { puts "$mode: [lindex $files 0]" }' \
+        'proc ::config::save {} { puts saved; flush stdout }' 'puts "script: [info script]"'
       # The shipped kestrum.dll loads into the program's interpreter.
       [ "${2:-}" != record ] || printf '%s\n' 'load [file join [file dirname [info script]] .. kestrum.dll] Kestrum' \
-          'puts $record "loaded: [lindex [info loaded] 0 1]"'
+          'puts "loaded: [lindex [info loaded] 0 1]"'
       echo '::screen::destroywnd $parentwindow'; } >"$1"
 }
 
@@ -81,10 +81,9 @@ recipe_block() {
 }
 
 # A script that shows the bare interpreter, runs the recipe and names the
-# library it found; with "record" its puts writes record.txt beside it.
+# library it found.
 write_recipe_script() {
-    { [ "${2:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
-        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text; flush $::record }'
+    { record_puts "${2:-}"
       printf '%s\n' 'namespace eval ::config { proc save {} {} }' \
         'puts "bare: [info exists ::tcl_library] [catch {clock format 0}] [catch {package require msgcat}]"' \
         "$(recipe_block tcl)" 'puts "library: $::tcl_library"' '::screen::destroywnd $parentwindow'; } >"$1"
