@@ -29,18 +29,13 @@ libdir=${VESK_LIBDIR:-lib}
 config=${VESK_CONFIG:-relwithdebinfo}
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
-expect() { [ "$2" = "$3" ] || fail "$1 gave:\n$2\nexpected:\n$3"; }  # what, found, expected
+expect() {  # what, found, expected
+    [ "$2" = "$3" ] || fail "$1 differs from the expected (< expected, > found):"$'\n'"$(diff <(echo "$3") <(echo "$2"))"
+}
 
 # Every file and link under a folder, links with their targets.
 listing() {
     (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort)
-}
-
-same_listing() {  # what, actual, expected
-    if [ "$2" != "$3" ]; then
-        diff <(echo "$3") <(echo "$2") >&2 || true
-        fail "$1: the files differ from the expected list (< expected, > found)"
-    fi
 }
 
 linux_files() {
@@ -98,13 +93,13 @@ esac
 case $case_name in
 tree)
     cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "cmake --install"; }
-    same_listing "installed prefix" "$(listing "$prefix")" "$(linux_files)"
+    expect "installed prefix" "$(listing "$prefix")" "$(linux_files)"
     objdump -p "$prefix/$libdir/libkestrum.so.1.0.0" | grep -Eq 'SONAME +libkestrum\.so\.1$' || fail "libkestrum's soname is not libkestrum.so.1"
     desktop-file-validate "$prefix/share/applications/vesk2b.desktop" || fail "desktop entry"
     cmp "$source/default/vesk.tcl" "$prefix/libexec/vesk2b/default/vesk.tcl" || fail "installed script"
     file -L "$prefix/share/icons/hicolor/48x48/apps/vesk2b.png" | grep -q 'PNG image data, 48 x 48' || fail "48x48 icon"
     cmake --install "$build" --prefix "$work/kestrum-only" --component kestrum >/dev/null || fail "installing kestrum alone"
-    same_listing "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
+    expect "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
     echo "install tree: passed"
     ;;
 program)
@@ -167,9 +162,9 @@ deb)
         printf 'usr/share/doc/%s/%s\n' "$p" changelog.gz "$p" copyright; done)
     found=$(for deb in "$work"/*.deb; do dpkg-deb -c "$deb"; done \
         | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
-    same_listing "the .debs" "$found" "$(sort <<<"$expected")"
+    expect "the .debs" "$found" "$(sort <<<"$expected")"
     found=$(tar -tzvf "$tgz" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +[^\/]*\//, ""); print }' | sort)
-    same_listing "$tgz" "$found" "$(linux_files)"
+    expect "$tgz" "$found" "$(linux_files)"
     depends=$(dpkg-deb -f "$work"/vesk2b_*.deb Depends)
     for needed in libc6 libgtk-3-0 libglib2.0-0 libtcl8.6; do
         echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed: $depends"
@@ -206,8 +201,8 @@ zip)
         include/vesk2b/native.h kestrum.dll lib/cmake/kestrum/kestrum{Config,ConfigVersion,Targets-release,Targets}.cmake \
         lib/kestrum.lib lib/libkestrum.dll.a script-interface.md tcl86.dll vesk2b.exe | sort)
     tcl_folders='^\(tcl8\|tcl8\.6\|reg1\.3\|dde1\.4\)/'
-    same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
-    same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
+    expect "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
+    expect "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
         "$(listing "$VESK_TCL_WIN32_ROOT/lib" | grep "$tcl_folders" | grep -v '\.a$')"
     msvc_target=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-pc-windows-msvc
     fastcall=$([ "$arch" = win64 ] || echo 1)
@@ -256,7 +251,7 @@ installer)
     [ "$(value DisplayName), $(value DisplayVersion), $(value Publisher)" = "vesk2b, $(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' \
         "$build/CMakeCache.txt"), the vesk2b authors" ] || fail "uninstall entry: $($wine reg query "$key")"
     app=$($wine winepath -u "$(value InstallLocation)" | tr -d '\r')
-    same_listing "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
+    expect "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
     menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/vesk2b.lnk"
     strings -el "$menu" | grep -qF "$(value InstallLocation)\vesk2b.exe" || fail "Start-menu entry"
     if file "$app/vesk2b.exe" | grep -q x86-64; then
