@@ -84,6 +84,14 @@ write_recipe_script() {
         "$(recipe_block tcl)" 'puts "library: $::tcl_library"' '::screen::destroywnd $parentwindow'; } >"$1"
 }
 
+# Runs a Windows program (wine, program, arguments) from the work folder, so
+# that it finds its script from its own path; prints what the script recorded
+# in $app/default and removes that.
+recorded() {
+    (cd "$work" && timeout 90 "$1" "${@:2}" </dev/null >"$work/wine.log" 2>&1) || fail "$2 exit code $?: $(cat "$work/wine.log")"
+    tr -d '\r' <"$app/default/record.txt" && rm "$app/default/record.txt"
+}
+
 expected_recipe_output() { printf 'bare: 0 1 1\n%s\nlibrary: %s' "$(recipe_block text)" "$1"; }
 
 case $case_name in
@@ -218,16 +226,10 @@ zip)
     win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
-    recorded() {  # runs the unpacked program with the arguments; what its script recorded
-        rm -f "$app/default/record.txt"
-        (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "$@" </dev/null >"$work/wine.log" 2>&1) \
-            || fail "vesk2b.exe exit code $?: $(cat "$work/wine.log")"
-        tr -d '\r' <"$app/default/record.txt"
-    }
-    out=$(recorded "a b.txt")
+    out=$(recorded "$VESK_WINE" "$app/vesk2b.exe" "a b.txt")
     expect "the probe" "$out" "$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")"
     write_recipe_script "$app/default/vesk.tcl" record
-    out=$(recorded)
+    out=$(recorded "$VESK_WINE" "$app/vesk2b.exe")
     expect "the recipe" "$out" "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")"
     mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
@@ -262,11 +264,9 @@ installer)
         export DISPLAY=$display
         cp "$app/default/vesk.tcl" "$work/vesk.tcl"
         write_probe_script "$app/default/vesk.tcl" record
-        (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
-            || fail "the installed program: $(cat "$work/program.log")"
-        expect "the installed program's record" "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
+        out=$(recorded "$wine" "$(value InstallLocation)\\vesk2b.exe" "a b.txt")
+        expect "the installed program's record" "$(echo "$out" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
         mv "$work/vesk.tcl" "$app/default/vesk.tcl"
-        rm "$app/default/record.txt"
     fi
     uninstall=$(value QuietUninstallString)
     exe=${uninstall#\"}
