@@ -22,20 +22,14 @@ COMPLETE = "# Complete program"
 
 
 def examples(text):
-    """(line number, kind, code, expected output or None) for each tcl block."""
-    blocks = []
-    for match in re.finditer(r"^```(\w*)\n(.*?)^```\n", text, re.S | re.M):
-        line = text.count("\n", 0, match.start()) + 1
-        blocks.append((match.start(), match.end(), match.group(1), match.group(2), line))
+    """(line number, code, expected output or None) for each tcl block."""
+    blocks = [(match.start(), match.end(), match.group(1), match.group(2))
+              for match in re.finditer(r"^```(\w*)\n(.*?)^```\n", text, re.S | re.M)]
     found = []
-    for i, (start, end, lang, body, line) in enumerate(blocks):
-        if lang != "tcl":
-            continue
-        expected = None
-        if i + 1 < len(blocks) and blocks[i + 1][2] == "text" and text[end:blocks[i + 1][0]].strip() == "":
-            expected = blocks[i + 1][3]
-        kind = "complete" if body.startswith(COMPLETE) else "fragment"
-        found.append((line, kind, body, expected))
+    for (start, end, lang, body), following in zip(blocks, blocks[1:] + [None]):
+        if lang == "tcl":
+            expected = following and following[2] == "text" and text[end:following[0]].strip() == ""
+            found.append((text.count("\n", 0, start) + 1, body, following[3] if expected else None))
     return found
 
 
@@ -43,14 +37,14 @@ def main():
     program, document, work = sys.argv[1:4]
     with open(document, encoding="utf-8") as f:
         found = examples(f.read())
-    complete = [body for _, kind, body, _ in found if kind == "complete"]
+    complete = [body for _, body, _ in found if body.startswith(COMPLETE)]
     if not complete:
         print("no complete program in the document")
         return 1
-    prelude = complete[0]
     failures = 0
-    for line, kind, body, expected in found:
-        script = body if kind == "complete" else prelude + "\n" + body
+    for line, body, expected in found:
+        kind = "complete" if body.startswith(COMPLETE) else "fragment"
+        script = body if kind == "complete" else complete[0] + "\n" + body
         folder = os.path.join(work, f"line{line}")
         os.makedirs(work, exist_ok=True)
         with open(folder + ".tcl", "w", encoding="utf-8") as f:
@@ -60,8 +54,7 @@ def main():
         env = dict(os.environ, HOME=os.path.join(folder, "home"), LANG="C.UTF-8")
         env.pop("LC_ALL", None)
         done = subprocess.run([copy], cwd=folder, env=env, capture_output=True, timeout=60)
-        out = done.stdout.decode("utf-8", "replace")
-        err = done.stderr.decode("utf-8", "replace")
+        out, err = done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
         problems = []
         if done.returncode != 0:
             problems.append(f"exit code {done.returncode}")

@@ -75,6 +75,15 @@ class Run:
                      else program.lines("config saved:"))
             check(len(found) == saves, "saves: " + repr(found))
 
+    def centred(self, dialog, frame):
+        """The dialog's place is the frame's centre. Under Wine the X windows
+        lack the frames Wine would leave to a window manager: the centres are
+        compared with a margin for the caption."""
+        x, y, width, height = self.geometry(dialog)
+        off = (x - (frame[0] + int((frame[2] - width) / 2)), y - (frame[1] + int((frame[3] - height) / 2)))
+        margin = 24 if self.wine else 2
+        check(abs(off[0]) <= margin and abs(off[1]) <= margin, f"dialog at {x},{y} {width}x{height} off centre by {off} on {frame}")
+
     def once(self, program, pattern, prefix):
         """Waits for a line, then lets the program handle what it was sent, so
         that a late duplicate shows: exactly one line starts with prefix."""
@@ -138,13 +147,7 @@ def open_dialog_cancel(run):
         run.press(*(["Caps_Lock"] if attempt == "caps lock" else []), "ctrl+o")
         dialog = run.find_window("^Open$", program)
         time.sleep(0.3)  # the hook moves the dialog once it is mapped
-        mx, my, mw, mh = run.geometry(window)
-        dx, dy, dw, dh = run.geometry(dialog)
-        # Under Wine the X windows lack the frames Wine would leave to a window
-        # manager: the centres are compared with a margin for the caption.
-        margin = 24 if run.wine else 2
-        check(abs(dx - (mx + int((mw - dw) / 2))) <= margin and abs(dy - (my + int((mh - dh) / 2))) <= margin,
-              f"dialog {dx},{dy} {dw}x{dh} not centred on {mx},{my} {mw}x{mh}")
+        run.centred(dialog, run.geometry(window))
         run.press("Escape", window=dialog)
         runs = 1 if attempt == "plain" else 2
         program.wait_line("^open: ", count=runs, timeout=20)
@@ -293,11 +296,7 @@ def open_dialog(run):
 
     run.press("ctrl+o", window=window)
     dialog = run.find_window("^e2e pick$", program, timeout=30)
-    # The X window lacks the frame Wine would leave to a window manager, so
-    # the centres are compared with a margin for the caption.
-    x, y, width, height = run.geometry(dialog)
-    off = (x + width // 2 - (40 + 900 // 2), y + height // 2 - (60 + 700 // 2))
-    check(abs(off[0]) <= 24 and abs(off[1]) <= 24, f"dialog at {x},{y} {width}x{height} is off centre by {off}")
+    run.centred(dialog, (40, 60, 900, 700))
     run.press("Escape", window=dialog)
     program.wait_line(r"^dialog\|", "record.txt")
     check(program.lines("dialog|", "record.txt") == ["dialog|1|4|" + OPEN_CANCELLED.replace(" ", "|")],

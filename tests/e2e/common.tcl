@@ -18,3 +18,4 @@ proc ::locale::translate {text} { return $text }
 proc ::screen::doresize {clientArea} { ::e2e::record resize {*}$clientArea }
 proc ::vesk::filedialog {mode files} { ::e2e::record filedialog $mode [llength $files] [lindex $files 0] }
 proc ::config::save {} { ::e2e::record save }
+proc ::e2e::recordBounds {} { ::e2e::record bounds {*}[::screen::getbounds $::parentwindow] }

@@ -9,9 +9,7 @@
             set code [catch {::vesk::filedlg -title "e2e pick" "Text files|*.txt|All files|*.*"} result]
             ::e2e::record dialog $code [llength $result] {*}$result
         }
-        ::menu::menu -ishortcut [expr {0x4000 | 0x42}] Bounds {
-            ::e2e::record bounds {*}[::screen::getbounds $parentwindow]
-        }
+        ::menu::menu -ishortcut [expr {0x4000 | 0x42}] Bounds ::e2e::recordBounds
     }
 }
 ::e2e::record ready

@@ -29,18 +29,13 @@ libdir=${VESK_LIBDIR:-lib}
 config=${VESK_CONFIG:-relwithdebinfo}
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
-expect() { [ "$2" = "$3" ] || fail "$1 gave:\n$2\nexpected:\n$3"; }  # what, found, expected
+expect() {  # what, found, expected
+    [ "$2" = "$3" ] || fail "$1 differs from the expected (< expected, > found):"$'\n'"$(diff <(echo "$3") <(echo "$2"))"
+}
 
 # Every file and link under a folder, links with their targets.
 listing() {
     (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort)
-}
-
-same_listing() {  # what, actual, expected
-    if [ "$2" != "$3" ]; then
-        diff <(echo "$3") <(echo "$2") >&2 || true
-        fail "$1: the files differ from the expected list (< expected, > found)"
-    fi
 }
 
 linux_files() {
@@ -52,23 +47,23 @@ linux_files() {
         share/applications/vesk2b.desktop share/icons/hicolor/{{16x16,32x32,48x48,128x128,256x256}/apps/vesk2b.png,scalable/apps/vesk2b.svg} | sort
 }
 
+# With "record", a script's puts writes record.txt beside it (a Windows
+# program has no standard output to read).
+record_puts() {
+    [ "${1:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
+        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text; flush $::record }'
+}
+
 # A script that reports where it runs from and what it is handed, and closes
-# the window at once. Its report goes to standard output, or with "record" to
-# record.txt beside it (a Windows program has no standard output to read).
+# the window at once.
 write_probe_script() {
-    local channel=stdout
-    [ "${2:-}" != record ] || channel='$::record'
-    { [ "${2:-}" != record ] || echo 'set record [open [file join [file dirname [info script]] record.txt] w]'
-      cat <<EOF_TCL
-namespace eval ::config {}
-namespace eval ::vesk {}
-proc ::vesk::filedialog {mode files} { puts $channel "\$mode: [lindex \$files 0]" }
-proc ::config::save {} { puts $channel saved; flush $channel }
-puts $channel "script: [info script]"
-EOF_TCL
+    { record_puts "${2:-}"
+      printf '%s\n' 'namespace eval ::config {}' 'namespace eval ::vesk {}' \
+        'proc ::vesk::filedialog {mode files} { puts "$mode: [lindex $files 0]" }' \
+        'proc ::config::save {} { puts saved; flush stdout }' 'puts "script: [info script]"'
       # The shipped kestrum.dll loads into the program's interpreter.
       [ "${2:-}" != record ] || printf '%s\n' 'load [file join [file dirname [info script]] .. kestrum.dll] Kestrum' \
-          'puts $record "loaded: [lindex [info loaded] 0 1]"'
+          'puts "loaded: [lindex [info loaded] 0 1]"'
       echo '::screen::destroywnd $parentwindow'; } >"$1"
 }
 
@@ -81,13 +76,20 @@ recipe_block() {
 }
 
 # A script that shows the bare interpreter, runs the recipe and names the
-# library it found; with "record" its puts writes record.txt beside it.
+# library it found.
 write_recipe_script() {
-    { [ "${2:-}" != record ] || printf '%s\n' 'set record [open [file join [file dirname [info script]] record.txt] w]' \
-        'fconfigure $record -encoding utf-8' 'rename puts tcl_puts' 'proc puts {text} { tcl_puts $::record $text; flush $::record }'
+    { record_puts "${2:-}"
       printf '%s\n' 'namespace eval ::config { proc save {} {} }' \
         'puts "bare: [info exists ::tcl_library] [catch {clock format 0}] [catch {package require msgcat}]"' \
         "$(recipe_block tcl)" 'puts "library: $::tcl_library"' '::screen::destroywnd $parentwindow'; } >"$1"
+}
+
+# Runs a Windows program (wine, program, arguments) from the work folder, so
+# that it finds its script from its own path; prints what the script recorded
+# in $app/default and removes that.
+recorded() {
+    (cd "$work" && timeout 90 "$1" "${@:2}" </dev/null >"$work/wine.log" 2>&1) || fail "$2 exit code $?: $(cat "$work/wine.log")"
+    tr -d '\r' <"$app/default/record.txt" && rm "$app/default/record.txt"
 }
 
 expected_recipe_output() { printf 'bare: 0 1 1\n%s\nlibrary: %s' "$(recipe_block text)" "$1"; }
@@ -99,13 +101,13 @@ esac
 case $case_name in
 tree)
     cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "cmake --install"; }
-    same_listing "installed prefix" "$(listing "$prefix")" "$(linux_files)"
+    expect "installed prefix" "$(listing "$prefix")" "$(linux_files)"
     objdump -p "$prefix/$libdir/libkestrum.so.1.0.0" | grep -Eq 'SONAME +libkestrum\.so\.1$' || fail "libkestrum's soname is not libkestrum.so.1"
     desktop-file-validate "$prefix/share/applications/vesk2b.desktop" || fail "desktop entry"
     cmp "$source/default/vesk.tcl" "$prefix/libexec/vesk2b/default/vesk.tcl" || fail "installed script"
     file -L "$prefix/share/icons/hicolor/48x48/apps/vesk2b.png" | grep -q 'PNG image data, 48 x 48' || fail "48x48 icon"
     cmake --install "$build" --prefix "$work/kestrum-only" --component kestrum >/dev/null || fail "installing kestrum alone"
-    same_listing "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
+    expect "component kestrum" "$(listing "$work/kestrum-only")" "$(linux_files | grep kestrum)"
     echo "install tree: passed"
     ;;
 program)
@@ -168,9 +170,9 @@ deb)
         printf 'usr/share/doc/%s/%s\n' "$p" changelog.gz "$p" copyright; done)
     found=$(for deb in "$work"/*.deb; do dpkg-deb -c "$deb"; done \
         | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +\.\//, ""); print }' | sort)
-    same_listing "the .debs" "$found" "$(sort <<<"$expected")"
+    expect "the .debs" "$found" "$(sort <<<"$expected")"
     found=$(tar -tzvf "$tgz" | awk '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub(/^ +[^\/]*\//, ""); print }' | sort)
-    same_listing "$tgz" "$found" "$(linux_files)"
+    expect "$tgz" "$found" "$(linux_files)"
     depends=$(dpkg-deb -f "$work"/vesk2b_*.deb Depends)
     for needed in libc6 libgtk-3-0 libglib2.0-0 libtcl8.6; do
         echo "$depends" | grep -Eq "(^|, )$needed( |,|$)" || fail "Depends lacks $needed: $depends"
@@ -207,8 +209,8 @@ zip)
         include/vesk2b/native.h kestrum.dll lib/cmake/kestrum/kestrum{Config,ConfigVersion,Targets-release,Targets}.cmake \
         lib/kestrum.lib lib/libkestrum.dll.a script-interface.md tcl86.dll vesk2b.exe | sort)
     tcl_folders='^\(tcl8\|tcl8\.6\|reg1\.3\|dde1\.4\)/'
-    same_listing "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
-    same_listing "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
+    expect "unpacked zip" "$(listing "$app" | grep -v "^lib/${tcl_folders#^}")" "$expected"
+    expect "Tcl's library in the zip" "$(listing "$app/lib" | grep "$tcl_folders")" \
         "$(listing "$VESK_TCL_WIN32_ROOT/lib" | grep "$tcl_folders" | grep -v '\.a$')"
     msvc_target=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-pc-windows-msvc
     fastcall=$([ "$arch" = win64 ] || echo 1)
@@ -224,16 +226,10 @@ zip)
     win32_path() { "$VESK_WINE" winepath -w "$1" 2>/dev/null; }
     # The shipped demo would wait for its user: a probe runs in its place.
     write_probe_script "$app/default/vesk.tcl" record
-    recorded() {  # runs the unpacked program with the arguments; what its script recorded
-        rm -f "$app/default/record.txt"
-        (cd "$app" && timeout 90 "$VESK_WINE" "$app/vesk2b.exe" "$@" </dev/null >"$work/wine.log" 2>&1) \
-            || fail "vesk2b.exe exit code $?: $(cat "$work/wine.log")"
-        tr -d '\r' <"$app/default/record.txt"
-    }
-    out=$(recorded "a b.txt")
+    out=$(recorded "$VESK_WINE" "$app/vesk2b.exe" "a b.txt")
     expect "the probe" "$out" "$(printf 'script: %s\nloaded: Kestrum\nopen: a b.txt\nsaved' "$(win32_path "$app" | tr '\\' /)/default/vesk.tcl")"
     write_recipe_script "$app/default/vesk.tcl" record
-    out=$(recorded)
+    out=$(recorded "$VESK_WINE" "$app/vesk2b.exe")
     expect "the recipe" "$out" "$(expected_recipe_output "$(win32_path "$app" | tr '\\' /)/lib/tcl8.6")"
     mingw=$([ "$arch" = win64 ] && echo x86_64 || echo i686)-w64-mingw32
     $mingw-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
@@ -257,7 +253,7 @@ installer)
     [ "$(value DisplayName), $(value DisplayVersion), $(value Publisher)" = "vesk2b, $(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' \
         "$build/CMakeCache.txt"), the vesk2b authors" ] || fail "uninstall entry: $($wine reg query "$key")"
     app=$($wine winepath -u "$(value InstallLocation)" | tr -d '\r')
-    same_listing "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
+    expect "installed folder" "$(listing "$app")" "$( (cd "$work"/installer-*/stage && listing .; echo uninstall.exe) | sort)"
     menu="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/vesk2b.lnk"
     strings -el "$menu" | grep -qF "$(value InstallLocation)\vesk2b.exe" || fail "Start-menu entry"
     if file "$app/vesk2b.exe" | grep -q x86-64; then
@@ -268,11 +264,9 @@ installer)
         export DISPLAY=$display
         cp "$app/default/vesk.tcl" "$work/vesk.tcl"
         write_probe_script "$app/default/vesk.tcl" record
-        (cd "$work" && timeout 90 $wine "$(value InstallLocation)\\vesk2b.exe" "a b.txt" </dev/null >"$work/program.log" 2>&1) \
-            || fail "the installed program: $(cat "$work/program.log")"
-        expect "the installed program's record" "$(tr -d '\r' <"$app/default/record.txt" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
+        out=$(recorded "$wine" "$(value InstallLocation)\\vesk2b.exe" "a b.txt")
+        expect "the installed program's record" "$(echo "$out" | sed 1d | xargs)" "loaded: Kestrum open: a b.txt saved"
         mv "$work/vesk.tcl" "$app/default/vesk.tcl"
-        rm "$app/default/record.txt"
     fi
     uninstall=$(value QuietUninstallString)
     exe=${uninstall#\"}

@@ -39,9 +39,8 @@ SANITIZER = re.compile(r"ERROR: (Address|Leak)Sanitizer|runtime error:|Sanitizer
 GLIB_WARNING = re.compile(r"^.*(?:CRITICAL|WARNING) \*\*.*$", re.MULTILINE)
 
 
-class Harness:
+class Harness(Session):
     def __init__(self, platform, program, work):
-        self.platform = platform
         self.app = os.path.join(work, "app")
         self.exe = stage(self.app, program)
         # No window manager under Wine, as in the other Windows tests, although
@@ -50,9 +49,9 @@ class Harness:
         # from inside Wine's X event handling, which handles no further X
         # events, so that a message box shown by the resize script there never
         # sees a key.
-        self.session = Session(work, platform)
+        super().__init__(work, platform)
         suppressions = os.path.join(HERE, "..", "gtk", "lsan.supp")
-        self.session.env.update(
+        self.env.update(
             # Options the caller sets come after the harness's and win.
             ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:print_summary=1:" + os.environ.get("ASAN_OPTIONS", ""),
             UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1",
@@ -62,29 +61,29 @@ class Harness:
         self.boxes = self.keys = self.retries = self.dialogs = 0
 
     def dismiss_boxes(self):
-        boxes = self.session.windows(BOX_TITLE)
+        boxes = self.windows(BOX_TITLE)
         if not boxes:
             return False
         # The newest first: a box shown from inside another box's loop has
         # to go before the one under it can return.
         box = max(boxes, key=int)
-        self.session.press("Return", window=box)
+        self.press("Return", window=box)
         self.boxes += 1
         # Gone before the next look, so that no box is counted twice.
         deadline = time.time() + 2.0
-        while box in self.session.windows(BOX_TITLE) and time.time() < deadline:
+        while box in self.windows(BOX_TITLE) and time.time() < deadline:
             time.sleep(0.02)
         return True
 
     def answer_dialog(self):
-        dialogs = self.session.windows(DIALOG_TITLE)
+        dialogs = self.windows(DIALOG_TITLE)
         if not dialogs:
             return False
-        self.session.xdotool("windowfocus", "--sync", dialogs[0])
-        self.session.xdotool("type", "--delay", "20", TYPED_PATHS[self.dialogs % len(TYPED_PATHS)])
+        self.xdotool("windowfocus", "--sync", dialogs[0])
+        self.xdotool("type", "--delay", "20", TYPED_PATHS[self.dialogs % len(TYPED_PATHS)])
         self.dialogs += 1
-        while dialogs[0] in self.session.windows(DIALOG_TITLE):
-            self.session.xdotool("key", "Escape")  # the first may only close the completion list
+        while dialogs[0] in self.windows(DIALOG_TITLE):
+            self.xdotool("key", "Escape")  # the first may only close the completion list
             time.sleep(0.2)
         return True
 
@@ -96,13 +95,13 @@ class Harness:
         status_path = os.path.join(self.app, "default", "status.txt")
         if os.path.exists(status_path):
             os.remove(status_path)
-        program = self.session.start(self.exe)
+        program = self.start(self.exe)
         deadline = time.time() + RUN_TIMEOUT
         last_close = 0.0
         try:
             while program.running():
                 if time.time() > deadline:
-                    names = [self.session.xdotool("getwindowname", w) for w in self.session.windows(".")]
+                    names = [self.xdotool("getwindowname", w) for w in self.windows(".")]
                     return "did not end within %.0f s; windows: %r" % (RUN_TIMEOUT, names)
                 if self.dismiss_boxes() or (self.platform == "gtk" and self.answer_dialog()):
                     continue
@@ -110,15 +109,15 @@ class Harness:
                 # (and fails below).
                 status = program.read("status.txt").split("\n")
                 if "end" in status or time.time() > deadline - RUN_TIMEOUT / 2:
-                    main = self.session.windows(MAIN_TITLE)
+                    main = self.windows(MAIN_TITLE)
                     if main and ("gone" in status or "saved" in status):
                         return "the window was destroyed, but it is still on the screen"
                     if main and keys:
-                        self.session.press(keys.pop(0), window=main[0])
+                        self.press(keys.pop(0), window=main[0])
                         self.keys += 1
                         continue
                     if main and time.time() - last_close > 1.0:
-                        self.session.close_window(main[0])
+                        self.close_window(main[0])
                         last_close = time.time()
                 time.sleep(0.05)
         finally:
@@ -149,10 +148,9 @@ def main():
     os.makedirs(scripts)
     write = [writer, scripts, str(first), str(count), str(sequences)] + (["dialogs"] if platform == "gtk" else [])
     subprocess.run([wine_env()["VESK_WINE"], *write] if writer.endswith(".exe") else write, check=True)
-    harness = Harness(platform, program, work)
     failures = []
     started = time.time()
-    try:
+    with Harness(platform, program, work) as harness:
         for seed in range(first, first + count):
             script = os.path.join(scripts, f"{seed}.tcl")
             why = harness.run(script)
@@ -167,8 +165,6 @@ def main():
                 shutil.copy(script, kept)
                 failures.append(seed)
                 print(f"FAILED seed {seed} (script kept as {kept}): {why}\n", flush=True)
-    finally:
-        harness.session.__exit__()
     elapsed = time.time() - started
     print(f"torture {platform}: {count} runs, {count * sequences} sequences, {len(failures)} failed "
           f"{failures[:20]}; {harness.boxes} message boxes dismissed, {harness.dialogs} dialogs typed into, {harness.keys} keys pressed; "

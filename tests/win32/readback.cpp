@@ -19,18 +19,20 @@
 #include <tcl.h>
 
 #include <string>
+#include <string_view>
 
 namespace {
 
-std::string utf8(const wchar_t* text, int length) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+std::string utf8(std::wstring_view text) {
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, converted.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(), size, nullptr, nullptr);
     return converted;
 }
 
-int utf8Result(Tcl_Interp* interp, const wchar_t* text, int length) {
-    const std::string converted = utf8(text, length);
+int utf8Result(Tcl_Interp* interp, std::wstring_view text) {
+    const std::string converted = utf8(text);
     Tcl_SetObjResult(interp, Tcl_NewStringObj(converted.data(), static_cast<int>(converted.size())));
     return TCL_OK;
 }
@@ -49,11 +51,15 @@ bool windowArgument(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[], int lea
     return true;
 }
 
+std::wstring textOf(HWND window) {
+    wchar_t text[2048];
+    return std::wstring(text, static_cast<std::size_t>(GetWindowTextW(window, text, 2048)));
+}
+
 int windowText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     HWND window = nullptr;
     if (!windowArgument(interp, objc, objv, 2, 2, "hwnd", window)) return TCL_ERROR;
-    wchar_t text[512];
-    return utf8Result(interp, text, GetWindowTextW(window, text, 512));
+    return utf8Result(interp, textOf(window));
 }
 
 int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
@@ -71,13 +77,13 @@ int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
         Tcl_SetObjResult(interp, Tcl_NewStringObj("no such menu item", -1));
         return TCL_ERROR;
     }
-    return utf8Result(interp, text, length);
+    return utf8Result(interp, {text, static_cast<std::size_t>(length)});
 }
 
 int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     wchar_t path[MAX_PATH] = L"";
     if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) GetModuleFileNameW(comctl, path, MAX_PATH);
-    return utf8Result(interp, path, lstrlenW(path));
+    return utf8Result(interp, path);
 }
 
 BOOL CALLBACK findListView(HWND window, LPARAM found) {
@@ -100,19 +106,14 @@ int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
         item.pszText = text;
         item.cchTextMax = 512;
         const auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        utf8Result(interp, text, static_cast<int>(length));
-        Tcl_ListObjAppendElement(nullptr, rows, Tcl_GetObjResult(interp));
+        const std::string row8 = utf8({text, static_cast<std::size_t>(length)});
+        Tcl_ListObjAppendElement(nullptr, rows, Tcl_NewStringObj(row8.data(), static_cast<int>(row8.size())));
     }
     Tcl_SetObjResult(interp, rows);
     return TCL_OK;
 }
 
 std::wstring noticeFile;
-
-std::wstring textOf(HWND window) {
-    wchar_t text[2048];
-    return std::wstring(text, static_cast<std::size_t>(GetWindowTextW(window, text, 2048)));
-}
 
 BOOL CALLBACK answerNotice(HWND window, LPARAM) {
     DWORD process = 0;
@@ -124,7 +125,7 @@ BOOL CALLBACK answerNotice(HWND window, LPARAM) {
     }
     // The message text is the box's static control 0xFFFF.
     const std::wstring line = textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n";
-    const std::string converted = utf8(line.data(), static_cast<int>(line.size()));
+    const std::string converted = utf8(line);
     const HANDLE file = CreateFileW(noticeFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
