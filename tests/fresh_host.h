@@ -73,8 +73,6 @@ std::vector<std::string> callsNamed(std::string_view prefix);
 int findCall(std::string_view prefix, int from = 0);
 // A rectangle as "left top right bottom".
 std::string text(const platform::Rect& rect);
-// The message boxes shown, each as "caption|style|text".
-std::vector<std::string> boxes();
 
 // The main window's menu bar (0 for none or no window), the items of a menu,
 // and its labels ("-" for a separator).
