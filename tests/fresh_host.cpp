@@ -52,15 +52,15 @@ void writeScript(std::string_view extra) {
 
 void reset() {
     // Tcl 8.6 must set up its subsystems before tests call it directly.
-    static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-    static_cast<void>(tclReady);
+    [[maybe_unused]] static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
     host::resetProcessState();
     headless::reset();
     headless::setModuleFileName((folder() / "vesk2b").string());
 }
 
-bool start(std::string_view extra) {
+bool start(std::string_view extra, bool recording) {
     reset();
+    headless::setRecording(recording);
     writeScript(extra);
     int exitCode = 0;
     return host::startUp(platform::kSwShowDefault, exitCode) && support::mainWindow() != 0;

@@ -29,8 +29,7 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int runs = 0;
     if (runs++ % 256 == 0) {
-        FUZZ_CHECK(fresh_host::start());
-        headless::setRecording(false);
+        FUZZ_CHECK(fresh_host::start({}, false));
     }
     fuzz::Input input(data, size);
 

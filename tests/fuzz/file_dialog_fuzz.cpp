@@ -12,8 +12,7 @@
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-    static_cast<void>(tclReady);
+    [[maybe_unused]] static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
     fuzz::Input input(data, size);
 
     const std::string filter = input.bytes();

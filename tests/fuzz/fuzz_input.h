@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
-#include <string_view>
 
 #include "platform/platform.h"
 
