@@ -60,10 +60,11 @@ void reset() {
 
 bool start(std::string_view extra, bool recording) {
     reset();
-    headless::setRecording(recording);
     writeScript(extra);
     int exitCode = 0;
-    return host::startUp(platform::kSwShowDefault, exitCode) && support::mainWindow() != 0;
+    const bool started = host::startUp(platform::kSwShowDefault, exitCode) && support::mainWindow() != 0;
+    headless::setRecording(recording);
+    return started;
 }
 
 Evaluation eval(std::string_view script) {

@@ -36,9 +36,9 @@ void writeScript(std::string_view extra);
 // Back to the state of a new process: host and platform reset, Tcl ready,
 // the program's path in folder().
 void reset();
-// reset(), the stub script and extra as the application script, start-up,
-// platform calls recorded or not. True when start-up went on and the main
-// window exists.
+// reset(), the stub script and extra as the application script, start-up;
+// the platform calls after it recorded or not. True when start-up went on
+// and the main window exists.
 bool start(std::string_view extra = {}, bool recording = true);
 
 // What an evaluation left behind.
