@@ -5,6 +5,7 @@
 #include <set>
 
 #include "commands/menus.h"
+#include "support/tcl_ref.h"
 
 namespace fresh_host {
 
@@ -51,18 +52,19 @@ void writeScript(std::string_view extra) {
 
 void reset() {
     // Tcl 8.6 must set up its subsystems before tests call it directly.
-    static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-    static_cast<void>(tclReady);
+    [[maybe_unused]] static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
     host::resetProcessState();
     headless::reset();
     headless::setModuleFileName((folder() / "vesk2b").string());
 }
 
-bool start(std::string_view extra) {
+bool start(std::string_view extra, bool recording) {
     reset();
     writeScript(extra);
     int exitCode = 0;
-    return host::startUp(platform::kSwShowDefault, exitCode) && support::mainWindow() != 0;
+    const bool started = host::startUp(platform::kSwShowDefault, exitCode) && support::mainWindow() != 0;
+    headless::setRecording(recording);
+    return started;
 }
 
 Evaluation eval(std::string_view script) {
@@ -84,14 +86,11 @@ std::string Evaluation::outcome() const {
 }
 
 int evalWords(const std::vector<std::string>& words) {
-    Tcl_Obj* list = listOf(words);
-    Tcl_IncrRefCount(list);
+    const support::TclRef list(listOf(words));
     int count = 0;
     Tcl_Obj** objv = nullptr;
-    Tcl_ListObjGetElements(nullptr, list, &count, &objv);
-    const int code = Tcl_EvalObjv(host::interpreter(), count, objv, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(list);
-    return code;
+    Tcl_ListObjGetElements(nullptr, list.get(), &count, &objv);
+    return Tcl_EvalObjv(host::interpreter(), count, objv, TCL_EVAL_GLOBAL);
 }
 
 Tcl_Obj* listOf(const std::vector<std::string>& words) {
@@ -115,11 +114,7 @@ std::optional<std::vector<std::string>> listElements(Tcl_Obj* list) {
 }
 
 std::optional<std::vector<std::string>> listElements(std::string_view text) {
-    Tcl_Obj* list = Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
-    Tcl_IncrRefCount(list);
-    const auto out = listElements(list);
-    Tcl_DecrRefCount(list);
-    return out;
+    return listElements(support::TclRef(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))).get());
 }
 
 std::optional<std::string> global(const char* name) {
@@ -149,12 +144,6 @@ int findCall(std::string_view prefix, int from) {
 std::string text(const platform::Rect& rect) {
     return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
            std::to_string(rect.bottom);
-}
-
-std::vector<std::string> boxes() {
-    std::vector<std::string> out;
-    for (const auto& box : headless::messageBoxes()) out.push_back(box.caption + "|" + std::to_string(box.style) + "|" + box.text);
-    return out;
 }
 
 std::vector<std::string> labels(platform::MenuHandle menu) {

@@ -36,9 +36,10 @@ void writeScript(std::string_view extra);
 // Back to the state of a new process: host and platform reset, Tcl ready,
 // the program's path in folder().
 void reset();
-// reset(), the stub script and extra as the application script, start-up.
-// True when start-up went on and the main window exists.
-bool start(std::string_view extra = {});
+// reset(), the stub script and extra as the application script, start-up;
+// the platform calls after it recorded or not. True when start-up went on
+// and the main window exists.
+bool start(std::string_view extra = {}, bool recording = true);
 
 // What an evaluation left behind.
 struct Evaluation {
@@ -73,8 +74,6 @@ std::vector<std::string> callsNamed(std::string_view prefix);
 int findCall(std::string_view prefix, int from = 0);
 // A rectangle as "left top right bottom".
 std::string text(const platform::Rect& rect);
-// The message boxes shown, each as "caption|style|text".
-std::vector<std::string> boxes();
 
 // The main window's menu bar (0 for none or no window), the items of a menu,
 // and its labels ("-" for a separator).

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/command_line.h"
@@ -24,21 +25,18 @@ struct Split {
 namespace detail {
 constexpr std::size_t kGuard = 64;
 constexpr unsigned char kGuardByte = 0xA5;
-struct Allocation {
-    unsigned char* base = nullptr;
-    std::size_t size = 0;
-    int requests = 0;
-};
-inline Allocation allocation;
+// The block the splitter asked for last, and how often it asked.
+inline unsigned char* base = nullptr;
+inline std::size_t size = 0;
+inline int requests = 0;
 
-inline void* guardedAllocate(std::size_t size) {
-    ++allocation.requests;
-    allocation.size = size;
-    allocation.base = static_cast<unsigned char*>(std::malloc(size + 2 * kGuard));
-    std::memset(allocation.base, kGuardByte, kGuard);
-    std::memset(allocation.base + kGuard, 0xCC, size);
-    std::memset(allocation.base + kGuard + size, kGuardByte, kGuard);
-    return allocation.base + kGuard;
+inline void* guardedAllocate(std::size_t bytes) {
+    ++requests;
+    size = bytes;
+    base = static_cast<unsigned char*>(std::malloc(size + 2 * kGuard));
+    std::memset(base, kGuardByte, size + 2 * kGuard);
+    std::memset(base + kGuard, 0xCC, size);
+    return base + kGuard;
 }
 
 // The pointer array has a slot per run of blanks, plus the first argument and the null.
@@ -55,12 +53,12 @@ inline std::string checkBlock(const std::string& text, char** argv, Split& split
     const std::size_t slots = slotsFor(text);
     const std::size_t expectedSize = slots * sizeof(char*) + text.size() + 1;
     for (std::size_t i = 0; i < kGuard; ++i) {
-        if (allocation.base[i] != kGuardByte) return "written before the block";
-        if (allocation.base[kGuard + allocation.size + i] != kGuardByte) return "written after the block";
+        if (base[i] != kGuardByte) return "written before the block";
+        if (base[kGuard + size + i] != kGuardByte) return "written after the block";
     }
-    if (allocation.requests != 1) return "not one allocation";
-    if (allocation.size != expectedSize || host::commandLineBlockSize(text.c_str()) != expectedSize) return "size";
-    if (reinterpret_cast<unsigned char*>(argv) != allocation.base + kGuard) return "not the block";
+    if (requests != 1) return "not one allocation";
+    if (size != expectedSize || host::commandLineBlockSize(text.c_str()) != expectedSize) return "size";
+    if (reinterpret_cast<unsigned char*>(argv) != base + kGuard) return "not the block";
     if (split.count < 0 || static_cast<std::size_t>(split.count) > slots - 1) return "count";
     if (argv[split.count] != nullptr) return "no null after the last argument";
     const char* area = reinterpret_cast<const char*>(argv) + slots * sizeof(char*);
@@ -80,11 +78,11 @@ inline std::string checkBlock(const std::string& text, char** argv, Split& split
 }  // namespace detail
 
 inline Split splitChecked(const std::string& text) {
-    detail::allocation = {};
+    detail::requests = 0;
     Split split;
     char** argv = host::splitCommandLine(text.c_str(), split.count, detail::guardedAllocate);
     split.broken = detail::checkBlock(text, argv, split);
-    std::free(detail::allocation.base);
+    std::free(std::exchange(detail::base, nullptr));
     return split;
 }
 

@@ -14,6 +14,13 @@ using MessageLoop = StartedInTest;
 
 std::string handleText() { return std::to_string(support::mainWindow()); }
 
+// The message boxes shown, each as "caption|style|text".
+std::vector<std::string> boxes() {
+    std::vector<std::string> out;
+    for (const auto& box : headless::messageBoxes()) out.push_back(box.caption + "|" + std::to_string(box.style) + "|" + box.text);
+    return out;
+}
+
 // The ::vesk::filedialog calls the stub script saw, as {mode, file} pairs;
 // each call's file word must be a one-element list.
 using FileCalls = std::vector<std::pair<std::string, std::string>>;

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "commands/file_dialog.h"
+#include "support/tcl_ref.h"
 #include "tests/fresh_host.h"
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-    static_cast<void>(tclReady);
+    [[maybe_unused]] static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
     fuzz::Input input(data, size);
 
     const std::string filter = input.bytes();
@@ -44,10 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected.emplace_back(buffer.get() + at, end - at);
         at = end + 1;
     }
-    Tcl_Obj* list = commands::convertSelection(buffer.get(), length);
-    Tcl_IncrRefCount(list);
-    FUZZ_CHECK(fresh_host::listElements(list) == expected);
-    if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list) == 0);
-    Tcl_DecrRefCount(list);
+    const support::TclRef list(commands::convertSelection(buffer.get(), length));
+    FUZZ_CHECK(fresh_host::listElements(list.get()) == expected);
+    if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list.get()) == 0);
     return 0;
 }

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
-#include <string_view>
 
 #include "platform/platform.h"
 
@@ -100,3 +99,10 @@ inline std::string modifierWords(std::int32_t code) {
 }
 
 }  // namespace fuzz
+
+namespace platform {
+// Entries compare field by field (the product needs no comparison of its own).
+inline bool operator==(const Accelerator& a, const Accelerator& b) {
+    return a.fVirt == b.fVirt && a.key == b.key && a.cmd == b.cmd;
+}
+}  // namespace platform

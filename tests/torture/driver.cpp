@@ -40,8 +40,7 @@ void queueDialogAnswers() {
 }  // namespace
 
 bool startHost() {
-    if (!fresh_host::start(kProcedures)) return false;
-    headless::setRecording(false);
+    if (!fresh_host::start(kProcedures, false)) return false;
     headless::onMessageBox([](const headless::MessageBoxRecord&) { nestedEvent(); });
     return true;
 }

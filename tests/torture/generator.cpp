@@ -55,105 +55,56 @@ static const T& pick(Generator& g, const T (&choices)[N]) {
     return choices[g.below(static_cast<int>(N))];
 }
 
-std::string Generator::shortcut() {
+static std::string shortcut(Generator& g) {
     static constexpr int kCodes[] = {0, 0, 0x4041, 0x4042, 0x2041, 0x8073, 0x6053, 0xE041, 0x4090, 0x40C1, 0x4053};
-    return odd(25) ? oddWord_() : std::to_string(pick(*this, kCodes));
+    return g.odd(25) ? g.oddWord() : std::to_string(pick(g, kCodes));
 }
 
-std::string Generator::caption() {
-    if (odd(25)) return oddWord_();
+static std::string caption(Generator& g) {
+    if (g.odd(25)) return g.oddWord();
     std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
-    text += std::to_string(below(100));
+    text += std::to_string(g.below(100));
     return text;
 }
 
-std::string Generator::body(int depth) {
-    std::ostringstream out;
-    const int count = below(6);
-    for (int i = 0; i < count; ++i) out << statement(depth) << "\n";
-    return out.str();
-}
-
-std::string Generator::fileDialog(std::string_view filter) {
-    if (!fileDialogs_) return oddWindowCommand();
-    return "catch {::vesk::filedlg " + dialogOptions() + " {" + std::string(filter) + "}}";
-}
-
-std::string Generator::action(int depth) {
-    if (depth > 2) return "lappend ::ran leaf";
-    switch (below(15)) {
-    case 0: return "error actionfail";
-    case 1: return "::menu::createmenu {" + body(depth + 1) + "}";
-    case 2: return "catch {::menu::createmenu {" + body(depth + 1) + "}}";
-    case 3: return "unset ::menu::actions";
-    case 4: return "unset ::menu::actions(" + std::to_string(40000 + below(8)) + ")";
-    case 5: return chance(40) ? "::screen::destroywnd $parentwindow" : "lappend ::ran d";
-    case 6: return fileDialog("Text|*.txt|All|*.*");
-    case 7: return "set ::menu::actions(" + std::to_string(40000 + below(8)) + ") {" + action(depth + 1) + "}";
-    case 8: return "::screen::setbounds $parentwindow {" + bounds() + "}";
-    case 9: return "set ::t::mode " + translationMode();
-    case 10: return "::menu::menu -ishortcut " + shortcut() + " " + caption() + " {" + action(depth + 1) + "}";
-    case 11: return oddWindowCommand();
-    default: return "lappend ::ran " + std::to_string(below(1000));
-    }
-}
-
-std::string Generator::statement(int depth) {
-    switch (below(depth > 3 ? 4 : 21)) {
-    case 0: case 1: case 2: case 3: return "::menu::menu -ishortcut " + shortcut() + " " + caption() + " {" + action(depth) + "}";
-    case 4: return "::menu::menu " + caption() + " {" + action(depth) + "}";
-    case 5: return "::menu::separator";
-    case 6: case 7: return "::menu::submenu " + caption() + " {" + body(depth + 1) + "}";
-    case 8: return "catch {::menu::submenu " + caption() + " {" + body(depth + 1) + " error subfail}}";
-    case 9: return "catch {::menu::createmenu {" + body(depth + 1) + "}}";
-    case 10: return chance(20) ? "::menu::createmenu {}" : "catch {error x}";
-    case 11: return chance(30) ? "error bodyfail" : "catch {error y}";
-    case 12: return "catch {unset ::menu::actions}";
-    case 13: return "::screen::setbounds $parentwindow {" + bounds() + "}";
-    case 14: return "set ::t::mode " + translationMode();
-    case 15: return fileDialog("All|*.*");
-    case 16: return chance(15) ? "::screen::destroywnd $parentwindow" : "::menu::separator a b";
-    case 17: return "set ::t::resizeAction {" + action(depth + 1) + "}";
-    case 18: return oddWindowCommand();
-    default: return "::menu::menu -- -" + caption() + " {lappend ::ran dash}";
-    }
-}
-
-std::string Generator::translationMode() {
-    if (odd(10)) return "word";
+static std::string translationMode(Generator& g) {
+    if (g.odd(10)) return "word";
     static constexpr const char* kModes[] = {"identity", "identity", "identity", "fail", "failsome",
                                              "empty",    "build",    "item",     "destroy", "unset"};
-    return pick(*this, kModes);
+    return pick(g, kModes);
 }
 
-std::string Generator::dialogOptions() {
+static std::string dialogOptions(Generator& g) {
     static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
-    return pick(*this, kOptions);
+    return pick(g, kOptions);
 }
 
-std::string Generator::bounds() {
-    if (odd(15)) return odd(50) ? oddWord_() : oddWord_() + " " + oddWord_() + " " + oddWord_() + " " + oddWord_();
-    if (chance(8)) {
+// Mostly ordinary bounds; now and then sizes a window cannot take.
+static std::string bounds(Generator& g) {
+    if (g.odd(15)) return g.odd(50) ? g.oddWord() : g.oddWord() + " " + g.oddWord() + " " + g.oddWord() + " " + g.oddWord();
+    if (g.chance(8)) {
         static constexpr const char* kOdd[] = {
             "0 0 0 0",           "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200",
             "0 0 1 1",           "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
-        return pick(*this, kOdd);
+        return pick(g, kOdd);
     }
-    return std::to_string(below(200)) + " " + std::to_string(below(200)) + " " + std::to_string(100 + below(700)) +
-           " " + std::to_string(100 + below(500));
+    return std::to_string(g.below(200)) + " " + std::to_string(g.below(200)) + " " + std::to_string(100 + g.below(700)) +
+           " " + std::to_string(100 + g.below(500));
 }
 
-std::string Generator::oddWindowCommand() {
-    if (odd(50)) {
+// Window commands on handles that name no window or are no integers,
+// and bounds lists of the wrong shape.
+static std::string oddWindowCommand(Generator& g) {
+    if (g.odd(50)) {
         // Any host command with any words.
         static constexpr const char* kAny[] = {"::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu",
                                                "::screen::getclientrect", "::screen::destroywnd", "::screen::getbounds",
                                                "::screen::setbounds", "::screen::setwindowtext", "::vesk::querytimer",
                                                "::vesk::filedlg", "error"};
-        std::string command = pick(*this, kAny);
-        for (int n = below(5); n > 0; --n) {
+        std::string command = pick(g, kAny);
+        for (int n = g.below(5); n > 0; --n) {
             command += ' ';
-            command += chance(50) ? std::string("$parentwindow") : oddWord_();
+            command += g.chance(50) ? std::string("$parentwindow") : g.oddWord();
         }
         return command;
     }
@@ -168,13 +119,68 @@ std::string Generator::oddWindowCommand() {
         "catch {::screen::getclientrect $parentwindow} ::t::area", "::screen::setwindowtext $parentwindow {vesk torture}",
         "catch {::screen::destroywnd}", "::vesk::querytimer",
     };
-    return pick(*this, kCommands);
+    return pick(g, kCommands);
 }
 
-std::string Generator::modeSettings() {
-    return "set ::t::mode " + translationMode() + "; set ::t::countdown " + std::to_string(1 + below(4)) +
-           "; set ::t::itemCode " + shortcut() + "; set ::t::buildBody {" + body(1) + "}" +
-           (oddWord_ ? "; set ::t::word " + oddWord_() : "");
+static std::string fileDialog(Generator& g, std::string_view filter) {
+    if (!g.fileDialogs()) return oddWindowCommand(g);
+    return "catch {::vesk::filedlg " + dialogOptions(g) + " {" + std::string(filter) + "}}";
+}
+
+static std::string statement(Generator& g, int depth);
+
+static std::string body(Generator& g, int depth) {
+    std::ostringstream out;
+    const int count = g.below(6);
+    for (int i = 0; i < count; ++i) out << statement(g, depth) << "\n";
+    return out.str();
+}
+
+static std::string action(Generator& g, int depth) {
+    if (depth > 2) return "lappend ::ran leaf";
+    switch (g.below(15)) {
+    case 0: return "error actionfail";
+    case 1: return "::menu::createmenu {" + body(g, depth + 1) + "}";
+    case 2: return "catch {::menu::createmenu {" + body(g, depth + 1) + "}}";
+    case 3: return "unset ::menu::actions";
+    case 4: return "unset ::menu::actions(" + std::to_string(40000 + g.below(8)) + ")";
+    case 5: return g.chance(40) ? "::screen::destroywnd $parentwindow" : "lappend ::ran d";
+    case 6: return fileDialog(g, "Text|*.txt|All|*.*");
+    case 7: return "set ::menu::actions(" + std::to_string(40000 + g.below(8)) + ") {" + action(g, depth + 1) + "}";
+    case 8: return "::screen::setbounds $parentwindow {" + bounds(g) + "}";
+    case 9: return "set ::t::mode " + translationMode(g);
+    case 10: return "::menu::menu -ishortcut " + shortcut(g) + " " + caption(g) + " {" + action(g, depth + 1) + "}";
+    case 11: return oddWindowCommand(g);
+    default: return "lappend ::ran " + std::to_string(g.below(1000));
+    }
+}
+
+static std::string statement(Generator& g, int depth) {
+    switch (g.below(depth > 3 ? 4 : 21)) {
+    case 0: case 1: case 2: case 3: return "::menu::menu -ishortcut " + shortcut(g) + " " + caption(g) + " {" + action(g, depth) + "}";
+    case 4: return "::menu::menu " + caption(g) + " {" + action(g, depth) + "}";
+    case 5: return "::menu::separator";
+    case 6: case 7: return "::menu::submenu " + caption(g) + " {" + body(g, depth + 1) + "}";
+    case 8: return "catch {::menu::submenu " + caption(g) + " {" + body(g, depth + 1) + " error subfail}}";
+    case 9: return "catch {::menu::createmenu {" + body(g, depth + 1) + "}}";
+    case 10: return g.chance(20) ? "::menu::createmenu {}" : "catch {error x}";
+    case 11: return g.chance(30) ? "error bodyfail" : "catch {error y}";
+    case 12: return "catch {unset ::menu::actions}";
+    case 13: return "::screen::setbounds $parentwindow {" + bounds(g) + "}";
+    case 14: return "set ::t::mode " + translationMode(g);
+    case 15: return fileDialog(g, "All|*.*");
+    case 16: return g.chance(15) ? "::screen::destroywnd $parentwindow" : "::menu::separator a b";
+    case 17: return "set ::t::resizeAction {" + action(g, depth + 1) + "}";
+    case 18: return oddWindowCommand(g);
+    default: return "::menu::menu -- -" + caption(g) + " {lappend ::ran dash}";
+    }
+}
+
+// Steers the translation procedure for the next bars.
+static std::string modeSettings(Generator& g) {
+    return "set ::t::mode " + translationMode(g) + "; set ::t::countdown " + std::to_string(1 + g.below(4)) +
+           "; set ::t::itemCode " + shortcut(g) + "; set ::t::buildBody {" + body(g, 1) + "}" +
+           (g.mixesOddWords() ? "; set ::t::word " + g.oddWord() : "");
 }
 
 unsigned Generator::commandId() {
@@ -194,8 +200,8 @@ std::uint32_t Generator::virtualKey() {
 Step Generator::step() {
     Step step;
     switch (below(12)) {
-    case 0: case 1: case 2: step.script = "::menu::createmenu {" + body(0) + "}"; break;
-    case 3: step.script = body(1); break;  // item commands outside createmenu
+    case 0: case 1: case 2: step.script = "::menu::createmenu {" + body(*this, 0) + "}"; break;
+    case 3: step.script = body(*this, 1); break;  // item commands outside createmenu
     case 4: case 5:
         step.kind = Step::Kind::Command;
         step.commandId = commandId();
@@ -213,9 +219,9 @@ Step Generator::step() {
         step.width = 300 + below(400);
         step.height = 200 + below(300);
         break;
-    case 9: step.script = modeSettings(); break;
+    case 9: step.script = modeSettings(*this); break;
     case 10: step.kind = Step::Kind::DialogAnswers; break;
-    default: step.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(0) + "}"; break;
+    default: step.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(*this, 0) + "}"; break;
     }
     return step;
 }

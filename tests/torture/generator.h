@@ -48,27 +48,16 @@ public:
     bool odd(int percent) { return oddWord_ && chance(percent); }
     bool chance(int percent) { return below(100) < percent; }
 
-    std::string shortcut();
-    std::string caption();
-    std::string body(int depth);
-    std::string action(int depth);
-    std::string statement(int depth);
-    std::string translationMode();
-    std::string dialogOptions();
-    // Mostly ordinary bounds; now and then sizes a window cannot take.
-    std::string bounds();
-    // Window commands on handles that name no window or are no integers,
-    // and bounds lists of the wrong shape.
-    std::string oddWindowCommand();
-    // Steers the translation procedure for the next bars.
-    std::string modeSettings();
+    // One odd word; only for a run that mixes them in.
+    std::string oddWord() { return oddWord_(); }
+    bool mixesOddWords() const { return static_cast<bool>(oddWord_); }
+    bool fileDialogs() const { return fileDialogs_; }
+
     Step step();
     unsigned commandId();
     std::uint32_t virtualKey();
 
 private:
-    std::string fileDialog(std::string_view filter);
-
     std::mt19937 random_;
     bool fileDialogs_ = true;
     std::function<int(int)> draw_;
