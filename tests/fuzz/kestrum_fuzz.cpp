@@ -16,14 +16,13 @@
 #include "internal.h"
 #include "kestrum_scope.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/kestrum/kestrum_test_support.h"
 
 namespace {
 
-constexpr std::int64_t kStopped = INT64_MAX;
+using kestrum_test::counters;
 
-std::uint64_t now;
-std::uint64_t step;
-std::int64_t readClock() { return static_cast<std::int64_t>(now += step); }
+constexpr std::int64_t kStopped = INT64_MAX;
 
 std::uint32_t hashOf(const std::string& name) {
     std::uint32_t h = 0;
@@ -55,17 +54,8 @@ struct Model {
     }
 };
 
-// Standard output is a memory stream that each check empties, without a
-// system call per check.
-char* outputText = nullptr;
-std::size_t outputSize = 0;
-
-std::string takeOutput() {
-    std::fflush(stdout);
-    std::string text(outputText, outputSize);
-    std::rewind(stdout);
-    return text;
-}
+// Standard output in memory for the whole process; each check empties it.
+kestrum_test::CapturedOutput* output;
 
 void stats(const Profiler& p, double result[2]) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
@@ -92,13 +82,11 @@ void checkState(Model& model) {
             const Record& r = model.records[p->hash];
             const Profiler& e = r.expected;
             FUZZ_CHECK(p == r.actual && p->name == r.name && p->kind == 0);
-            FUZZ_CHECK(p->startStamp == e.startStamp && p->accumulated == e.accumulated && p->runCount == e.runCount &&
-                       p->bestAccumulated == e.bestAccumulated && p->startSequence == e.startSequence &&
-                       p->nestedStarts == e.nestedStarts);
+            FUZZ_CHECK(counters(p) == counters(&e) && p->startSequence == e.startSequence);
         }
     }
     FUZZ_CHECK(at == expected.size());
-    FUZZ_CHECK(takeOutput() == model.output);
+    FUZZ_CHECK(output->take() == model.output);
     model.output.clear();
 }
 
@@ -154,20 +142,20 @@ char sharedBuffer[2400];
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool ready = [] {
-        kestrum::testClock = readClock;
-        stdout = open_memstream(&outputText, &outputSize);
+        kestrum_test::FreshLibrary::reset();
+        static kestrum_test::CapturedOutput processOutput;
+        output = &processOutput;
         FUZZ_CHECK(stdout != nullptr);
         // Calibrated once per process, with a clock step of 7 ticks per read.
-        step = 7;
+        kestrum_test::clock.step = 7;
         double result[2];
         Profiler_Stats(GetProfiler("x"), result);
-        takeOutput();
+        output->take();
         return true;
     }();
     static_cast<void>(ready);
     kestrum::resetRegistryForTest();
-    now = 0;
-    step = 1;
+    kestrum_test::clock = kestrum_test::Clock{0, 1};
     Model model;
 
     fuzz::Input input(data, size);
@@ -191,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (op == 6) {
             report(model);
         } else if (op == 7) {
-            step = static_cast<std::uint64_t>(input.integer());
+            kestrum_test::clock.step = input.integer();
         } else {
             Record& r = model.get(name);
             Profiler& e = r.expected;
@@ -201,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (op == 0 || op == 8) {
                 if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
                 e.startSequence = ++model.starts;
-                e.startStamp = static_cast<std::int64_t>(now + step);
+                e.startStamp = kestrum_test::nextReading();
                 returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
                 std::memset(passed, '?', op == 8 ? name.size() : 0);
             }
@@ -209,7 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (e.startStamp == kStopped) {
                     model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
                 } else {
-                    e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) + (now + step) -
+                    e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) +
+                                                              static_cast<std::uint64_t>(kestrum_test::nextReading()) -
                                                               static_cast<std::uint64_t>(e.startStamp));
                     ++e.runCount;
                     e.nestedStarts += model.starts - e.startSequence;

@@ -1,49 +1,103 @@
-// Shared by the kestrum tests: a controllable tick source, stdout capture,
-// a record's counters, and a fixture that starts every test from the state at load.
+// Shared by the kestrum tests, the kestrum fuzz target and the native Windows
+// caller: a controllable tick source, standard output captured in memory, a
+// record's counters, and a library back at its state at load.
 #ifndef KESTRUM_TEST_SUPPORT_H
 #define KESTRUM_TEST_SUPPORT_H
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#if defined(_WIN32)
+#include <io.h>
+#endif
 
 #include "internal.h"
 
 namespace kestrum_test {
 
-// The clock returns `now`; with a schedule installed, each read first
-// advances `now` by the schedule's step for that read (reads counted from 1).
+// The clock returns `now`; each read first advances `now` by `step`, or with a
+// schedule installed by the schedule's step for that read (reads counted
+// from 1). The sum wraps, as the library's arithmetic on ticks does.
 struct Clock {
     std::int64_t now = 0;
+    std::int64_t step = 0;
     long reads = 0;
     std::int64_t (*stepFor)(long read) = nullptr;
 };
 inline Clock clock;
 
+// What the next read returns.
+inline std::int64_t nextReading() {
+    const std::int64_t step = clock.stepFor != nullptr ? clock.stepFor(clock.reads + 1) : clock.step;
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(clock.now) + static_cast<std::uint64_t>(step));
+}
+
 inline std::int64_t readClock() {
+    clock.now = nextReading();
     ++clock.reads;
-    if (clock.stepFor != nullptr)
-        clock.now += clock.stepFor(clock.reads);
     return clock.now;
 }
 
-// Runs `action` and returns what the library printed meanwhile: standard
-// output is a memory stream until the action returns.
+// Standard output goes to memory while this lives; take() returns what was
+// printed since the last take. On glibc stdout itself is swapped for a memory
+// stream (no system call per take); msvcrt's stdout cannot be replaced and the
+// library prints through it, so there descriptor 1 points at a temporary file.
+class CapturedOutput {
+public:
+#if defined(_WIN32)
+    CapturedOutput() : file_(std::tmpfile()), saved_(_dup(1)) {
+        std::fflush(stdout);
+        _dup2(_fileno(file_), 1);
+    }
+    ~CapturedOutput() {
+        std::fflush(stdout);
+        _dup2(saved_, 1);
+        _close(saved_);
+        std::fclose(file_);
+    }
+    std::string take() {
+        std::fflush(stdout);
+        std::string text(static_cast<std::size_t>(_lseek(1, 0, SEEK_END)), '\0');
+        std::rewind(file_);
+        text.resize(std::fread(text.data(), 1, text.size(), file_));
+        _chsize(1, 0);
+        std::rewind(file_);
+        return text;
+    }
+
+private:
+    std::FILE* file_;
+    int saved_;
+#else
+    CapturedOutput() : saved_(stdout) { stdout = open_memstream(&text_, &size_); }
+    ~CapturedOutput() {
+        std::fclose(stdout);
+        stdout = saved_;
+        std::free(text_);
+    }
+    std::string take() {
+        std::fflush(stdout);
+        std::string text(text_, size_);
+        std::rewind(stdout);
+        return text;
+    }
+
+private:
+    std::FILE* saved_;
+    char* text_ = nullptr;
+    std::size_t size_ = 0;
+#endif
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+};
+
+// Runs `action` and returns what the library printed meanwhile.
 template <typename Action>
 std::string printed(Action action) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* const saved = stdout;
-    stdout = open_memstream(&text, &size);
+    CapturedOutput output;
     action();
-    std::fclose(stdout);
-    stdout = saved;
-    std::string out(text, size);
-    std::free(text);
-    return out;
+    return output.take();
 }
 
 // A record's counters: "startStamp accumulated runCount bestAccumulated
@@ -55,26 +109,27 @@ inline std::string counters(const Profiler* p) {
     return out;
 }
 
-class KestrumTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+#if defined(KESTRUM_TEST_CLOCK)
+// Each test starts from the state at load, on a clock that moves only when
+// told, and leaves that state behind.
+struct FreshLibrary {
+    FreshLibrary() { reset(); }
+    ~FreshLibrary() { reset(); }
+    static void reset() {
         kestrum::resetRegistryForTest();
         kestrum::resetReportForTest();
         clock = Clock{};
         kestrum::testClock = readClock;
     }
-    void TearDown() override {
-        kestrum::resetRegistryForTest();
-        kestrum::resetReportForTest();
-    }
-
-    // One start/stop run of `ticks` on the manual clock.
-    static Profiler* run(const char* name, std::int64_t ticks) {
-        Profiler_Start(name);
-        clock.now += ticks;
-        return Profiler_Stop(name);
-    }
 };
+
+// One start/stop run of `ticks` on the manual clock.
+inline Profiler* run(const char* name, std::int64_t ticks) {
+    Profiler_Start(name);
+    clock.now += ticks;
+    return Profiler_Stop(name);
+}
+#endif
 
 } // namespace kestrum_test
 

@@ -1,5 +1,7 @@
 // Statistics, calibration and the report, on a clock whose calibration
 // periods differ so that the best period is a middle one.
+#include <gtest/gtest.h>
+
 #include "kestrum_test_support.h"
 
 namespace kestrum_test {
@@ -19,7 +21,7 @@ const std::string calibrationText =
     "inner overhead:    10ns\n"
     "outer overhead:    20ns\n";
 
-class Report : public KestrumTest {
+class Report : public ::testing::Test, public FreshLibrary {
 protected:
     // Runs `action` (which must calibrate) with the calibration clock armed.
     template <typename Action>
