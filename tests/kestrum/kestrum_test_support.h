@@ -105,7 +105,8 @@ std::string printed(Action action) {
 inline std::string counters(const Profiler* p) {
     std::string out;
     for (std::int64_t value : {p->startStamp, p->accumulated, p->runCount, p->bestAccumulated, p->nestedStarts})
-        out += (out.empty() ? "" : " ") + (value == INT64_MAX ? std::string("max") : std::to_string(value));
+        out += (value == INT64_MAX ? std::string("max") : std::to_string(value)) + " ";
+    out.pop_back();
     return out;
 }
 
