@@ -54,9 +54,6 @@ struct Model {
     }
 };
 
-// Standard output in memory for the whole process; each check empties it.
-kestrum_test::CapturedOutput* output;
-
 void stats(const Profiler& p, double result[2]) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
     const kestrum::Overheads o = kestrum::overheads();
@@ -70,7 +67,7 @@ void closePeriod(Profiler& p) {
     p.accumulated = p.runCount = p.nestedStarts = 0;
 }
 
-void checkState(Model& model) {
+void checkState(Model& model, const std::string& printed) {
     FUZZ_CHECK(kestrum::startCount() == model.starts);
     // Chains in order, each in creation order.
     std::vector<std::uint32_t> expected = model.creationOrder;
@@ -86,7 +83,7 @@ void checkState(Model& model) {
         }
     }
     FUZZ_CHECK(at == expected.size());
-    FUZZ_CHECK(output->take() == model.output);
+    FUZZ_CHECK(printed == model.output);
     model.output.clear();
 }
 
@@ -138,19 +135,80 @@ void report(Model& model) {
 
 char sharedBuffer[2400];
 
+// One call on a name of the pool, applied to the library and the model.
+void callOnce(Model& model, fuzz::Input& input, const std::vector<std::string>& pool) {
+    const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
+    // The name from one buffer that every call reuses, or from a block of exactly its size.
+    std::unique_ptr<char[]> copy;
+    char* passed = sharedBuffer;
+    if (input.flag()) {
+        std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
+    } else {
+        copy = std::make_unique<char[]>(name.size() + 1);
+        std::memcpy(copy.get(), name.c_str(), name.size() + 1);
+        passed = copy.get();
+    }
+    const std::uint8_t op = input.byte() % 9;
+    if (op == 5) {
+        for (auto& [hash, each] : model.records) closePeriod(each.expected);
+        Profiler_Reinit_All();
+    } else if (op == 6) {
+        report(model);
+    } else if (op == 7) {
+        kestrum_test::clock.step = input.integer();
+    } else {
+        Record& r = model.get(name);
+        Profiler& e = r.expected;
+        Profiler* returned = nullptr;
+        // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
+        std::optional<kestrum::ScopedTimer> scope;
+        if (op == 0 || op == 8) {
+            if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
+            e.startSequence = ++model.starts;
+            e.startStamp = kestrum_test::nextReading();
+            returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
+            std::memset(passed, '?', op == 8 ? name.size() : 0);
+        }
+        if (op == 1 || op == 8) {
+            if (e.startStamp == kStopped) {
+                model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
+            } else {
+                e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) +
+                                                          static_cast<std::uint64_t>(kestrum_test::nextReading()) -
+                                                          static_cast<std::uint64_t>(e.startStamp));
+                ++e.runCount;
+                e.nestedStarts += model.starts - e.startSequence;
+                e.startStamp = kStopped;
+            }
+            returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
+        } else if (op == 2) {
+            closePeriod(e);
+            returned = Profiler_Reinit(passed);
+        } else if (op != 0) {
+            returned = GetProfiler(passed);
+            if (op == 4) {
+                auto result = std::make_unique<double[]>(2);
+                Profiler_Stats(returned, result.get());
+                double expected[2];
+                stats(e, expected);
+                FUZZ_CHECK(result[0] == expected[0] && result[1] == expected[1]);
+            }
+        }
+        // Always the one record of the name's hash.
+        FUZZ_CHECK(r.actual == nullptr || r.actual == returned);
+        r.actual = returned;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool ready = [] {
         kestrum_test::FreshLibrary::reset();
-        static kestrum_test::CapturedOutput processOutput;
-        output = &processOutput;
-        FUZZ_CHECK(stdout != nullptr);
         // Calibrated once per process, with a clock step of 7 ticks per read.
         kestrum_test::clock.step = 7;
         double result[2];
-        Profiler_Stats(GetProfiler("x"), result);
-        output->take();
+        kestrum_test::printed([&] { Profiler_Stats(GetProfiler("x"), result); });
         return true;
     }();
     static_cast<void>(ready);
@@ -160,69 +218,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::Input input(data, size);
     const std::vector<std::string> pool = namePool(input);
-    for (int ops = 0; ops < 64 && !input.empty(); ++ops) {
-        const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
-        // The name from one buffer that every call reuses, or from a block of exactly its size.
-        std::unique_ptr<char[]> copy;
-        char* passed = sharedBuffer;
-        if (input.flag()) {
-            std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
-        } else {
-            copy = std::make_unique<char[]>(name.size() + 1);
-            std::memcpy(copy.get(), name.c_str(), name.size() + 1);
-            passed = copy.get();
-        }
-        const std::uint8_t op = input.byte() % 9;
-        if (op == 5) {
-            for (auto& [hash, each] : model.records) closePeriod(each.expected);
-            Profiler_Reinit_All();
-        } else if (op == 6) {
-            report(model);
-        } else if (op == 7) {
-            kestrum_test::clock.step = input.integer();
-        } else {
-            Record& r = model.get(name);
-            Profiler& e = r.expected;
-            Profiler* returned = nullptr;
-            // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
-            std::optional<kestrum::ScopedTimer> scope;
-            if (op == 0 || op == 8) {
-                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
-                e.startSequence = ++model.starts;
-                e.startStamp = kestrum_test::nextReading();
-                returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
-                std::memset(passed, '?', op == 8 ? name.size() : 0);
-            }
-            if (op == 1 || op == 8) {
-                if (e.startStamp == kStopped) {
-                    model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
-                } else {
-                    e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) +
-                                                              static_cast<std::uint64_t>(kestrum_test::nextReading()) -
-                                                              static_cast<std::uint64_t>(e.startStamp));
-                    ++e.runCount;
-                    e.nestedStarts += model.starts - e.startSequence;
-                    e.startStamp = kStopped;
-                }
-                returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
-            } else if (op == 2) {
-                closePeriod(e);
-                returned = Profiler_Reinit(passed);
-            } else if (op != 0) {
-                returned = GetProfiler(passed);
-                if (op == 4) {
-                    auto result = std::make_unique<double[]>(2);
-                    Profiler_Stats(returned, result.get());
-                    double expected[2];
-                    stats(e, expected);
-                    FUZZ_CHECK(result[0] == expected[0] && result[1] == expected[1]);
-                }
-            }
-            // Always the one record of the name's hash.
-            FUZZ_CHECK(r.actual == nullptr || r.actual == returned);
-            r.actual = returned;
-        }
-        checkState(model);
-    }
+    for (int ops = 0; ops < 64 && !input.empty(); ++ops)
+        checkState(model, kestrum_test::printed([&] { callOnce(model, input, pool); }));
     return 0;
 }

@@ -39,65 +39,37 @@ inline std::int64_t readClock() {
     return clock.now;
 }
 
-// Standard output goes to memory while this lives; take() returns what was
-// printed since the last take. On glibc stdout itself is swapped for a memory
-// stream (no system call per take); msvcrt's stdout cannot be replaced and the
-// library prints through it, so there descriptor 1 points at a temporary file.
-class CapturedOutput {
-public:
-#if defined(_WIN32)
-    CapturedOutput() : file_(std::tmpfile()), saved_(_dup(1)) {
-        std::fflush(stdout);
-        _dup2(_fileno(file_), 1);
-    }
-    ~CapturedOutput() {
-        std::fflush(stdout);
-        _dup2(saved_, 1);
-        _close(saved_);
-        std::fclose(file_);
-    }
-    std::string take() {
-        std::fflush(stdout);
-        std::string text(static_cast<std::size_t>(_lseek(1, 0, SEEK_END)), '\0');
-        std::rewind(file_);
-        text.resize(std::fread(text.data(), 1, text.size(), file_));
-        _chsize(1, 0);
-        std::rewind(file_);
-        return text;
-    }
-
-private:
-    std::FILE* file_;
-    int saved_;
-#else
-    CapturedOutput() : saved_(stdout) { stdout = open_memstream(&text_, &size_); }
-    ~CapturedOutput() {
-        std::fclose(stdout);
-        stdout = saved_;
-        std::free(text_);
-    }
-    std::string take() {
-        std::fflush(stdout);
-        std::string text(text_, size_);
-        std::rewind(stdout);
-        return text;
-    }
-
-private:
-    std::FILE* saved_;
-    char* text_ = nullptr;
-    std::size_t size_ = 0;
-#endif
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
-};
-
-// Runs `action` and returns what the library printed meanwhile.
+// Runs `action` and returns what the library printed meanwhile. On glibc
+// stdout itself is a memory stream until the action returns (no system call);
+// msvcrt's stdout cannot be replaced and the library prints through it, so
+// there descriptor 1 points at a temporary file.
 template <typename Action>
 std::string printed(Action action) {
-    CapturedOutput output;
+    std::fflush(stdout);
+#if defined(_WIN32)
+    std::FILE* const file = std::tmpfile();
+    const int saved = _dup(1);
+    _dup2(_fileno(file), 1);
     action();
-    return output.take();
+    std::fflush(stdout);
+    _dup2(saved, 1);
+    _close(saved);
+    std::string out(static_cast<std::size_t>(_filelength(_fileno(file))), '\0');
+    std::rewind(file);
+    out.resize(std::fread(out.data(), 1, out.size(), file));
+    std::fclose(file);
+#else
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* const saved = stdout;
+    stdout = open_memstream(&text, &size);
+    action();
+    std::fclose(stdout);
+    stdout = saved;
+    std::string out(text, size);
+    std::free(text);
+#endif
+    return out;
 }
 
 // A record's counters: "startStamp accumulated runCount bestAccumulated
