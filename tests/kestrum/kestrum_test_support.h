@@ -39,14 +39,24 @@ inline std::int64_t readClock() {
     return clock.now;
 }
 
+#if !defined(_WIN32)
+// One memory stream for the process, emptied by each printed().
+struct MemoryStream {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&text, &size);
+};
+inline MemoryStream memoryStream;
+#endif
+
 // Runs `action` and returns what the library printed meanwhile. On glibc
-// stdout itself is a memory stream until the action returns (no system call);
-// msvcrt's stdout cannot be replaced and the library prints through it, so
-// there descriptor 1 points at a temporary file.
+// stdout itself is the memory stream until the action returns (no system call
+// or allocation per call); msvcrt's stdout cannot be replaced and the library
+// prints through it, so there descriptor 1 points at a temporary file.
 template <typename Action>
 std::string printed(Action action) {
-    std::fflush(stdout);
 #if defined(_WIN32)
+    std::fflush(stdout);
     std::FILE* const file = std::tmpfile();
     const int saved = _dup(1);
     _dup2(_fileno(file), 1);
@@ -59,15 +69,13 @@ std::string printed(Action action) {
     out.resize(std::fread(out.data(), 1, out.size(), file));
     std::fclose(file);
 #else
-    char* text = nullptr;
-    std::size_t size = 0;
     std::FILE* const saved = stdout;
-    stdout = open_memstream(&text, &size);
+    stdout = memoryStream.file;
     action();
-    std::fclose(stdout);
+    std::fflush(stdout);
     stdout = saved;
-    std::string out(text, size);
-    std::free(text);
+    std::string out(memoryStream.text, memoryStream.size);
+    std::rewind(memoryStream.file);
 #endif
     return out;
 }
