@@ -10,6 +10,7 @@
 #include <string>
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #endif
 
 #include "internal.h"
@@ -52,12 +53,17 @@ inline MemoryStream memoryStream;
 // Runs `action` and returns what the library printed meanwhile. On glibc
 // stdout itself is the memory stream until the action returns (no system call
 // or allocation per call); msvcrt's stdout cannot be replaced and the library
-// prints through it, so there descriptor 1 points at a temporary file.
+// prints through it, so there descriptor 1 points at a temporary file (in the
+// user's temporary folder: msvcrt's tmpfile() writes to the drive's root).
 template <typename Action>
 std::string printed(Action action) {
 #if defined(_WIN32)
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "kes", 0, path);
+    std::FILE* const file = std::fopen(path, "w+bD");  // D: deleted when closed
     std::fflush(stdout);
-    std::FILE* const file = std::tmpfile();
     const int saved = _dup(1);
     _dup2(_fileno(file), 1);
     action();
