@@ -6,6 +6,7 @@
 // must be what the model says.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -51,12 +52,13 @@ struct Model {
     }
 };
 
-void stats(const Profiler& p, double result[2]) {
+std::array<double, 2> stats(const Profiler& p) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
     const kestrum::Overheads o = kestrum::overheads();
-    result[0] = std::max(0.0, static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
-                                  static_cast<double>(p.nestedStarts) * o.outerSeconds);
-    result[1] = p.runCount != 0 ? result[0] / static_cast<double>(p.runCount) : 0.0;
+    const double seconds = std::max(0.0, static_cast<double>(total) / 500000000.0 -
+                                             static_cast<double>(p.runCount) * o.innerSeconds -
+                                             static_cast<double>(p.nestedStarts) * o.outerSeconds);
+    return {seconds, p.runCount != 0 ? seconds / static_cast<double>(p.runCount) : 0.0};
 }
 
 void closePeriod(Profiler& p) {
@@ -121,8 +123,7 @@ void report(Model& model) {
     for (unsigned chain = 0; chain < kestrum::chainCount; ++chain) {
         for (std::uint32_t hash : model.creationOrder) {
             if ((hash & 0xFF) != chain) continue;
-            double result[2];
-            stats(model.records[hash].expected, result);
+            const std::array<double, 2> result = stats(model.records[hash].expected);
             char line[160];
             std::snprintf(line, sizeof line, "total time: %8.2fms - average time: %8.2f\xC2\xB5s (", result[0] * 1000.0,
                           result[1] * 1000000.0);
@@ -186,11 +187,7 @@ void callOnce(Model& model, fuzz::Input& input, const std::vector<std::string>& 
         } else if (op != 0) {
             returned = GetProfiler(passed);
             if (op == 4) {
-                auto result = std::make_unique<double[]>(2);
-                Profiler_Stats(returned, result.get());
-                double expected[2];
-                stats(e, expected);
-                FUZZ_CHECK(result[0] == expected[0] && result[1] == expected[1]);
+                FUZZ_CHECK(kestrum_test::stats(returned) == stats(e));
             }
         }
         // Always the one record of the name's hash.
@@ -206,8 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kestrum_test::FreshLibrary::reset();
         // Calibrated once per process, with a clock step of 7 ticks per read.
         kestrum_test::clock.step = 7;
-        double result[2];
-        kestrum_test::printed([&] { Profiler_Stats(GetProfiler("x"), result); });
+        kestrum_test::printed([] { kestrum_test::stats(GetProfiler("x")); });
         return true;
     }();
     static_cast<void>(ready);

@@ -4,9 +4,11 @@
 #ifndef KESTRUM_TEST_SUPPORT_H
 #define KESTRUM_TEST_SUPPORT_H
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #if defined(_WIN32)
 #include <io.h>
@@ -94,6 +96,15 @@ inline std::string counters(const Profiler* p) {
         out += (value == INT64_MAX ? std::string("max") : std::to_string(value)) + " ";
     out.pop_back();
     return out;
+}
+
+// Profiler_Stats's two results, written into a block of exactly two doubles
+// (so that AddressSanitizer sees a write past them), each -1 before the call.
+inline std::array<double, 2> stats(Profiler* p) {
+    auto result = std::make_unique<double[]>(2);
+    result[0] = result[1] = -1.0;
+    Profiler_Stats(p, result.get());
+    return {result[0], result[1]};
 }
 
 #if defined(KESTRUM_TEST_CLOCK)
