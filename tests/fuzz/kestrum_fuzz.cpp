@@ -6,6 +6,7 @@
 // must be what the model says.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -13,17 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "internal.h"
 #include "kestrum_scope.h"
 #include "tests/fuzz/fuzz_input.h"
+#include "tests/kestrum/kestrum_test_support.h"
 
 namespace {
 
 constexpr std::int64_t kStopped = INT64_MAX;
-
-std::uint64_t now;
-std::uint64_t step;
-std::int64_t readClock() { return static_cast<std::int64_t>(now += step); }
 
 std::uint32_t hashOf(const std::string& name) {
     std::uint32_t h = 0;
@@ -55,24 +52,13 @@ struct Model {
     }
 };
 
-// Standard output is a memory stream that each check empties, without a
-// system call per check.
-char* outputText = nullptr;
-std::size_t outputSize = 0;
-
-std::string takeOutput() {
-    std::fflush(stdout);
-    std::string text(outputText, outputSize);
-    std::rewind(stdout);
-    return text;
-}
-
-void stats(const Profiler& p, double result[2]) {
+std::array<double, 2> stats(const Profiler& p) {
     const std::int64_t total = p.bestAccumulated < p.accumulated ? p.bestAccumulated : p.accumulated;
     const kestrum::Overheads o = kestrum::overheads();
-    result[0] = std::max(0.0, static_cast<double>(total) / 500000000.0 - static_cast<double>(p.runCount) * o.innerSeconds -
-                                  static_cast<double>(p.nestedStarts) * o.outerSeconds);
-    result[1] = p.runCount != 0 ? result[0] / static_cast<double>(p.runCount) : 0.0;
+    const double seconds = std::max(0.0, static_cast<double>(total) / 500000000.0 -
+                                             static_cast<double>(p.runCount) * o.innerSeconds -
+                                             static_cast<double>(p.nestedStarts) * o.outerSeconds);
+    return {seconds, p.runCount != 0 ? seconds / static_cast<double>(p.runCount) : 0.0};
 }
 
 void closePeriod(Profiler& p) {
@@ -80,7 +66,7 @@ void closePeriod(Profiler& p) {
     p.accumulated = p.runCount = p.nestedStarts = 0;
 }
 
-void checkState(Model& model) {
+void checkState(Model& model, const std::string& printed) {
     FUZZ_CHECK(kestrum::startCount() == model.starts);
     // Chains in order, each in creation order.
     std::vector<std::uint32_t> expected = model.creationOrder;
@@ -98,7 +84,7 @@ void checkState(Model& model) {
         }
     }
     FUZZ_CHECK(at == expected.size());
-    FUZZ_CHECK(takeOutput() == model.output);
+    FUZZ_CHECK(printed == model.output);
     model.output.clear();
 }
 
@@ -137,8 +123,7 @@ void report(Model& model) {
     for (unsigned chain = 0; chain < kestrum::chainCount; ++chain) {
         for (std::uint32_t hash : model.creationOrder) {
             if ((hash & 0xFF) != chain) continue;
-            double result[2];
-            stats(model.records[hash].expected, result);
+            const std::array<double, 2> result = stats(model.records[hash].expected);
             char line[160];
             std::snprintf(line, sizeof line, "total time: %8.2fms - average time: %8.2f\xC2\xB5s (", result[0] * 1000.0,
                           result[1] * 1000000.0);
@@ -150,90 +135,85 @@ void report(Model& model) {
 
 char sharedBuffer[2400];
 
+// One call on a name of the pool, applied to the library and the model.
+void callOnce(Model& model, fuzz::Input& input, const std::vector<std::string>& pool) {
+    const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
+    // The name from one buffer that every call reuses, or from a block of exactly its size.
+    std::unique_ptr<char[]> copy;
+    char* passed = sharedBuffer;
+    if (input.flag()) {
+        std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
+    } else {
+        copy = std::make_unique<char[]>(name.size() + 1);
+        std::memcpy(copy.get(), name.c_str(), name.size() + 1);
+        passed = copy.get();
+    }
+    const std::uint8_t op = input.byte() % 9;
+    if (op == 5) {
+        for (auto& [hash, each] : model.records) closePeriod(each.expected);
+        Profiler_Reinit_All();
+    } else if (op == 6) {
+        report(model);
+    } else if (op == 7) {
+        kestrum_test::clock.step = input.integer();
+    } else {
+        Record& r = model.get(name);
+        Profiler& e = r.expected;
+        Profiler* returned = nullptr;
+        // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
+        std::optional<kestrum::ScopedTimer> scope;
+        if (op == 0 || op == 8) {
+            if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
+            e.startSequence = ++model.starts;
+            e.startStamp = kestrum_test::nextReading();
+            returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
+            std::memset(passed, '?', op == 8 ? name.size() : 0);
+        }
+        if (op == 1 || op == 8) {
+            if (e.startStamp == kStopped) {
+                model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
+            } else {
+                e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) +
+                                                          static_cast<std::uint64_t>(kestrum_test::nextReading()) -
+                                                          static_cast<std::uint64_t>(e.startStamp));
+                ++e.runCount;
+                e.nestedStarts += model.starts - e.startSequence;
+                e.startStamp = kStopped;
+            }
+            returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
+        } else if (op == 2) {
+            closePeriod(e);
+            returned = Profiler_Reinit(passed);
+        } else if (op != 0) {
+            returned = GetProfiler(passed);
+            if (op == 4) {
+                FUZZ_CHECK(kestrum_test::stats(returned) == stats(e));
+            }
+        }
+        // Always the one record of the name's hash.
+        FUZZ_CHECK(r.actual == nullptr || r.actual == returned);
+        r.actual = returned;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool ready = [] {
-        kestrum::testClock = readClock;
-        stdout = open_memstream(&outputText, &outputSize);
-        FUZZ_CHECK(stdout != nullptr);
+        kestrum_test::FreshLibrary::reset();
         // Calibrated once per process, with a clock step of 7 ticks per read.
-        step = 7;
-        double result[2];
-        Profiler_Stats(GetProfiler("x"), result);
-        takeOutput();
+        kestrum_test::clock.step = 7;
+        kestrum_test::printed([] { kestrum_test::stats(GetProfiler("x")); });
         return true;
     }();
     static_cast<void>(ready);
     kestrum::resetRegistryForTest();
-    now = 0;
-    step = 1;
+    kestrum_test::clock = kestrum_test::Clock{0, 1};
     Model model;
 
     fuzz::Input input(data, size);
     const std::vector<std::string> pool = namePool(input);
-    for (int ops = 0; ops < 64 && !input.empty(); ++ops) {
-        const std::string& name = pool[static_cast<std::size_t>(input.below(static_cast<int>(pool.size())))];
-        // The name from one buffer that every call reuses, or from a block of exactly its size.
-        std::unique_ptr<char[]> copy;
-        char* passed = sharedBuffer;
-        if (input.flag()) {
-            std::memcpy(sharedBuffer, name.c_str(), name.size() + 1);
-        } else {
-            copy = std::make_unique<char[]>(name.size() + 1);
-            std::memcpy(copy.get(), name.c_str(), name.size() + 1);
-            passed = copy.get();
-        }
-        const std::uint8_t op = input.byte() % 9;
-        if (op == 5) {
-            for (auto& [hash, each] : model.records) closePeriod(each.expected);
-            Profiler_Reinit_All();
-        } else if (op == 6) {
-            report(model);
-        } else if (op == 7) {
-            step = static_cast<std::uint64_t>(input.integer());
-        } else {
-            Record& r = model.get(name);
-            Profiler& e = r.expected;
-            Profiler* returned = nullptr;
-            // Op 8: a scope whose name is overwritten inside it; its end names the record by the record's own copy.
-            std::optional<kestrum::ScopedTimer> scope;
-            if (op == 0 || op == 8) {
-                if (e.startStamp != kStopped) model.output += "warning in profiler_start: profiler \"" + name + "\" already started";
-                e.startSequence = ++model.starts;
-                e.startStamp = static_cast<std::int64_t>(now + step);
-                returned = op == 0 ? Profiler_Start(passed) : (scope.emplace(passed), GetProfiler(passed));
-                std::memset(passed, '?', op == 8 ? name.size() : 0);
-            }
-            if (op == 1 || op == 8) {
-                if (e.startStamp == kStopped) {
-                    model.output += "warning in profiler_stop: profiler \"" + name + "\" not running";
-                } else {
-                    e.accumulated = static_cast<std::int64_t>(static_cast<std::uint64_t>(e.accumulated) + (now + step) -
-                                                              static_cast<std::uint64_t>(e.startStamp));
-                    ++e.runCount;
-                    e.nestedStarts += model.starts - e.startSequence;
-                    e.startStamp = kStopped;
-                }
-                returned = op == 1 ? Profiler_Stop(passed) : (scope.reset(), returned);
-            } else if (op == 2) {
-                closePeriod(e);
-                returned = Profiler_Reinit(passed);
-            } else if (op != 0) {
-                returned = GetProfiler(passed);
-                if (op == 4) {
-                    auto result = std::make_unique<double[]>(2);
-                    Profiler_Stats(returned, result.get());
-                    double expected[2];
-                    stats(e, expected);
-                    FUZZ_CHECK(result[0] == expected[0] && result[1] == expected[1]);
-                }
-            }
-            // Always the one record of the name's hash.
-            FUZZ_CHECK(r.actual == nullptr || r.actual == returned);
-            r.actual = returned;
-        }
-        checkState(model);
-    }
+    for (int ops = 0; ops < 64 && !input.empty(); ++ops)
+        checkState(model, kestrum_test::printed([&] { callOnce(model, input, pool); }));
     return 0;
 }

@@ -1,5 +1,7 @@
 // Statistics, calibration and the report, on a clock whose calibration
 // periods differ so that the best period is a middle one.
+#include <gtest/gtest.h>
+
 #include "kestrum_test_support.h"
 
 namespace kestrum_test {
@@ -19,7 +21,7 @@ const std::string calibrationText =
     "inner overhead:    10ns\n"
     "outer overhead:    20ns\n";
 
-class Report : public KestrumTest {
+class Report : public ::testing::Test, public FreshLibrary {
 protected:
     // Runs `action` (which must calibrate) with the calibration clock armed.
     template <typename Action>
@@ -65,9 +67,9 @@ TEST_F(Report, CalibratesOnceAtTheFirstReportWithOrdinaryTimers) {
 TEST_F(Report, TimerRunningThroughTheCalibrationSeesItsStarts) {
     Profiler* open = Profiler_Start("open");
     Profiler* idle = GetProfiler("idle");
-    double result[2] = {-1.0, -1.0};
-    EXPECT_EQ(calibrating([&] { Profiler_Stats(idle, result); }), calibrationText);
-    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0) << result[0] << " " << result[1];
+    std::array<double, 2> result{};
+    EXPECT_EQ(calibrating([&] { result = stats(idle); }), calibrationText);
+    EXPECT_EQ(result, (std::array{0.0, 0.0}));
 
     Profiler_Stop("open");
     EXPECT_EQ(counters(open), "max 0 1 max 200000");
@@ -89,8 +91,7 @@ TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
     ASSERT_EQ(big->accumulated, 3000000000);
     ASSERT_EQ(big->nestedStarts, 3);
 
-    double result[2];
-    Profiler_Stats(big, result);
+    const std::array<double, 2> result = stats(big);
     // 2 s - 4 x 10 ns - 3 x 20 ns
     EXPECT_NEAR(result[0], 1.9999999, 1e-12);
     EXPECT_NEAR(result[1], 0.499999975, 1e-12);
@@ -98,8 +99,7 @@ TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
 
     // After a reinit with no run since, the empty current period wins.
     Profiler_Reinit("big");
-    Profiler_Stats(big, result);
-    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0) << result[0] << " " << result[1];
+    EXPECT_EQ(stats(big), (std::array{0.0, 0.0}));
 }
 
 TEST_F(Report, CorrectionsLargerThanTheMeasuredTimeLeaveZero) {
@@ -113,9 +113,7 @@ TEST_F(Report, CorrectionsLargerThanTheMeasuredTimeLeaveZero) {
         run("elsewhere", 4);
     clock.now += 100 - 20 * 4;
     Profiler_Stop("busy");
-    double result[2] = {-1.0, -1.0};
-    Profiler_Stats(GetProfiler("busy"), result);
-    EXPECT_TRUE(result[0] == 0.0 && result[1] == 0.0);
+    EXPECT_EQ(stats(GetProfiler("busy")), (std::array{0.0, 0.0}));
     EXPECT_EQ(printed([] { Profiler_Stats_All(); }),
               "total time:     0.00ms - average time:     0.00\xC2\xB5s (elsewhere)\n"
               "total time:     0.00ms - average time:     0.00\xC2\xB5s (short)\n"

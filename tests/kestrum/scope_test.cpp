@@ -2,13 +2,15 @@
 // exit, nested scopes counted like nested timers.
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 #include "kestrum_scope.h"
 #include "kestrum_test_support.h"
 
 namespace kestrum_test {
 namespace {
 
-using Scope = KestrumTest;
+struct Scope : ::testing::Test, FreshLibrary {};
 
 TEST_F(Scope, StopsTheTimerItStartedAtScopeExit) {
     std::string out = printed([] {

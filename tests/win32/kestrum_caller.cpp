@@ -8,16 +8,15 @@
 // proportion between two timed sleeps. Prints "kestrum caller: ok" or the
 // first failed check, and the library's own report.
 #include <windows.h>
-#include <io.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "kestrum.h"
+#include "../kestrum/kestrum_test_support.h"
+
+using kestrum_test::counters;
 
 namespace {
 
@@ -30,31 +29,6 @@ void check(bool condition, const char* what) {
     }
 }
 
-// Reads the report back: the library prints with the C runtime's printf
-// (msvcrt.dll, shared with this program), so descriptor 1 is pointed at a
-// file while it prints.
-std::string captureReport() {
-    char folder[MAX_PATH];
-    char path[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    GetTempFileNameA(folder, "kes", 0, path);
-    std::fflush(stdout);
-    int saved = _dup(_fileno(stdout));
-    FILE* file = std::fopen(path, "wb");
-    if (saved < 0 || file == nullptr) return {};
-    _dup2(_fileno(file), _fileno(stdout));
-    std::fclose(file);
-    Profiler_Stats_All();
-    std::fflush(stdout);
-    _dup2(saved, _fileno(stdout));
-    _close(saved);
-    std::ifstream in(path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    DeleteFileA(path);
-    return text;
-}
-
 }  // namespace
 
 int main() {
@@ -62,7 +36,7 @@ int main() {
     check(record != nullptr, "GetProfiler returns a record");
     check(GetProfiler("short") == record, "the same name gives the same record");
     check(std::strcmp(record->name, "short") == 0, "the record keeps its name");
-    check(record->startStamp == INT64_MAX && record->runCount == 0, "a new record is stopped and empty");
+    check(counters(record) == "max 0 0 max 0", "a new record is stopped and empty");
 
     // Two timers around sleeps of 40 and 120 ms; the long one encloses
     // a start/stop pair of another timer.
@@ -91,13 +65,15 @@ int main() {
 
     // A stop without a start warns with the name and no line end.
     Profiler_Stop("never-started");
-    check(GetProfiler("never-started")->runCount == 0, "a stray stop books nothing");
+    check(counters(GetProfiler("never-started")) == "max 0 0 max 0", "a stray stop books nothing");
 
     Profiler_Reinit("short");
     check(record->runCount == 0 && record->accumulated == 0, "reinit closes the period");
     check(record->bestAccumulated > 0 && record->bestAccumulated != INT64_MAX, "reinit keeps the best total");
 
-    std::string report = captureReport();
+    // The library prints with the C runtime's printf (msvcrt.dll, shared with
+    // this program); the capture reads descriptor 1.
+    std::string report = kestrum_test::printed(Profiler_Stats_All);
     std::fputs(report.c_str(), stdout);
     check(report.rfind("testing average overhead for profiler... ok\n", 0) == 0, "calibration comes first");
     check(report.find("inner overhead: ") != std::string::npos, "inner overhead line");
@@ -108,11 +84,9 @@ int main() {
     check(report.find("(innerOverhead)") == std::string::npos, "calibration timers are not reported");
     check(report.find("\xE6s (") != std::string::npos, "the micro sign is the single byte 0xE6");
 
-    double stats[2] = {-1.0, -1.0};
-    Profiler_Stats(longer, stats);
+    const std::array<double, 2> stats = kestrum_test::stats(longer);
     check(stats[0] > 0.0 && std::fabs(stats[1] - stats[0]) < 1e-12, "one run: average equals total");
-    Profiler_Stats(GetProfiler("never-started"), stats);
-    check(stats[0] == 0.0 && stats[1] == 0.0, "no runs: zero total and average");
+    check(kestrum_test::stats(GetProfiler("never-started")) == std::array{0.0, 0.0}, "no runs: zero total and average");
 
     std::printf(failures == 0 ? "\nkestrum caller: ok\n" : "\nkestrum caller: %d failed\n", failures);
     return failures == 0 ? 0 : 1;
