@@ -14,6 +14,7 @@ the command on an Xvfb display of its own).
 """
 import ctypes
 import os
+import pathlib
 import re
 import shlex
 import shutil
@@ -59,8 +60,7 @@ def stage(folder, program, script=None, extras=None):
     for name in (os.path.basename(program),) + NATIVE:
         if os.path.exists(os.path.join(os.path.dirname(program), name)):
             shutil.copy(os.path.join(os.path.dirname(program), name), folder)
-    shutil.copy(script or os.path.join(SOURCE, "default", "vesk.tcl"), os.path.join(folder, "default", "vesk.tcl"))
-    for name, source in (extras or {}).items():
+    for name, source in {"vesk.tcl": script or os.path.join(SOURCE, "default", "vesk.tcl"), **(extras or {})}.items():
         shutil.copy(source, os.path.join(folder, "default", name))
     return os.path.join(folder, os.path.basename(program))
 
@@ -81,10 +81,9 @@ def wine_env():
     # Gecko prompts: nothing needs .NET or HTML.
     env = dict(WINEPREFIX=os.path.join(wine_state(), "prefix"), WINEARCH=arch, VESK_WINE=loader, WINEDEBUG="-all",
                LANG="C.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=", SHELL="/bin/bash")
-    display = os.path.join(wine_state(), "display")
-    if os.path.exists(display):
-        with open(display) as file:
-            env["DISPLAY"] = ":" + file.read().strip()
+    display = pathlib.Path(wine_state(), "display")
+    if display.exists():
+        env["DISPLAY"] = ":" + display.read_text().strip()
     return env
 
 
@@ -92,9 +91,7 @@ def wine_setup():
     """Makes the prefix once, starts Xvfb and a persistent wineserver."""
     state = wine_state()
     os.makedirs(state, exist_ok=True)
-    env = dict(os.environ, **wine_env())
-    env.pop("LC_ALL", None)
-    env.pop("LC_CTYPE", None)
+    env = {name: value for name, value in dict(os.environ, **wine_env()).items() if name not in ("LC_ALL", "LC_CTYPE")}
     log = open(os.path.join(state, "session.log"), "a")
     if not os.path.exists(os.path.join(env["WINEPREFIX"], "system.reg")):
         shutil.rmtree(env["WINEPREFIX"], ignore_errors=True)
@@ -105,8 +102,7 @@ def wine_setup():
         # Outlives this process: the fixture's cleanup stops it by its id.
         server, name = start_xvfb(log, new_session=True)
         for file_name, value in (("xvfb.pid", str(server.pid)), ("display", name[1:])):
-            with open(os.path.join(state, file_name), "w") as file:
-                file.write(value)
+            pathlib.Path(state, file_name).write_text(value)
         env["DISPLAY"] = name
     # A persistent wineserver keeps every start equally cheap; the first
     # program also starts Wine's services and desktop process, which live as
@@ -123,8 +119,7 @@ def wine_setup():
 def alive(pid_file, send=0):
     """Whether the process named in the file runs; sends it the signal."""
     try:
-        with open(pid_file) as file:
-            os.kill(int(file.read()), send)
+        os.kill(int(pathlib.Path(pid_file).read_text()), send)
         return True
     except (OSError, ValueError):
         return False
@@ -198,17 +193,15 @@ class Session:
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True, text=True).stdout,
             "openbox")
 
-    def start(self, exe, args=(), cwd=None, console=True):
-        program = Program(self, exe, args, cwd, console)
+    def start(self, exe, args=(), console=True):
+        program = Program(self, exe, args, console)
         self.programs.append(program)
         return program
 
     def path(self, unix_path):
         """The path as the program sees it: under Wine a Windows path."""
-        if not self.wine:
-            return unix_path
         return subprocess.run([self.env["VESK_WINE"], "winepath", "-w", unix_path], env=self.env, capture_output=True,
-                              text=True).stdout.strip()
+                              text=True).stdout.strip() if self.wine else unix_path
 
     def xdotool(self, *args):
         """xdotool's output; its exit status is left in self.status."""
@@ -248,7 +241,6 @@ class Session:
         """Asks the window to close the way a window manager does (WM_DELETE_WINDOW)."""
         x11 = ctypes.CDLL("libX11.so.6")
         x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
         x11.XInternAtom.restype = ctypes.c_ulong
         x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
         x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
@@ -270,10 +262,11 @@ class Program:
     """One run of the program. Its console is standard error, or under Wine
     the console it opens: wine runs on a pseudo-terminal (script(1)), so Wine
     attaches the console to the terminal, whose log (written at once, -f) is
-    the console's text (1000 columns wide, so that Wine breaks no long line). With console=False it is
-    started as from a desktop and opens a console window of its own."""
+    the console's text (1000 columns wide, so that Wine breaks no long line).
+    With console=False it is started as from a desktop and opens a console
+    window of its own."""
 
-    def __init__(self, session, exe, args, cwd, console):
+    def __init__(self, session, exe, args, console):
         self.folder = os.path.dirname(exe)
         count = len(session.programs)
         self.out_path, self.err_path, self.log_path = (os.path.join(session.work, f"{name}{count}.txt")
@@ -285,7 +278,7 @@ class Program:
                 command = ["script", "-q", "-e", "-f", "-c", "stty -onlcr cols 1000; exec " + shlex.join(command), self.log_path]
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=session.env,
-                                            cwd=cwd or self.folder, start_new_session=True)
+                                            cwd=self.folder, start_new_session=True)
 
     def running(self):
         return self.process.poll() is None
@@ -293,17 +286,15 @@ class Program:
     def read(self, name):
         """stdout, console, or a file the script wrote in default/. Under
         Wine standard output is the console."""
-        path = {"stdout": self.out_path, "console": self.err_path}.get(name, os.path.join(self.folder, "default", name))
-        if name in ("stdout", "console") and os.path.exists(self.log_path):
-            with open(self.log_path, encoding="utf-8", errors="replace") as file:
-                # Without script(1)'s frame lines, the terminal's escapes and CRs.
-                text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", file.read(), flags=re.M)
-                return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
-        try:
-            with open(path, encoding="utf-8", errors="replace") as file:
-                return file.read()
-        except FileNotFoundError:
-            return ""
+        console = name in ("stdout", "console") and os.path.exists(self.log_path)
+        path = pathlib.Path(self.log_path if console else {"stdout": self.out_path, "console": self.err_path}.get(
+            name, os.path.join(self.folder, "default", name)))
+        text = path.read_text(encoding="utf-8", errors="replace") if path.exists() else ""
+        if console:
+            # Without script(1)'s frame lines, the terminal's escapes and CRs.
+            text = re.sub(r"\A(Script started[^\n]*\n)|^Script done[^\n]*\n?", "", text, flags=re.M)
+            text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]|\r", "", text)
+        return text
 
     def output(self):
         return self.read("console") if os.path.exists(self.log_path) else self.read("stdout") + self.read("console")
@@ -347,8 +338,7 @@ if __name__ == "__main__":
         subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env()), stderr=subprocess.DEVNULL)
         alive(os.path.join(wine_state(), "xvfb.pid"), signal.SIGTERM)
         for name in ("xvfb.pid", "display"):
-            if os.path.exists(os.path.join(wine_state(), name)):
-                os.remove(os.path.join(wine_state(), name))
+            pathlib.Path(wine_state(), name).unlink(missing_ok=True)
     elif sys.argv[1:] == ["wine-exports"]:
         print("unset LC_ALL LC_CTYPE\n" + "".join(f"export {name}={shlex.quote(value)}\n" for name, value in wine_env().items()))
     elif sys.argv[1:2] == ["on-display"] and len(sys.argv) > 2:
