@@ -1,5 +1,4 @@
-# Window geometry: the script places the window, reads it back, and Ctrl+B
-# records the frame again after the driver has moved the window from outside.
+# Ctrl+B records the frame again after the driver has moved the window.
 ::screen::setwindowtext $parentwindow "vesk e2e bounds"
 ::screen::setbounds $parentwindow {150 100 700 500}
 ::e2e::recordBounds

@@ -8,8 +8,9 @@ Wine on the console) or a script here after common.tcl (calls in record.txt).
 
 Usage: cases.py list PLATFORM | cases.py CASE PLATFORM PROGRAM
 """
-import os
 import getpass
+import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -24,41 +25,35 @@ from runner import TIMEOUT, Failure, Session, check, poll, stage  # noqa: E402
 OPEN_CANCELLED = "error on GetOpenFileName/GetSaveFileName: 0"
 
 
-class Run:
+class Run(Session):
     """One case on one platform: stages and starts the program, checks its end."""
 
-    def __init__(self, session, program):
-        self.session, self.program, self.wine = session, program, session.wine
+    def __init__(self, work, platform, program):
+        super().__init__(work, platform)
+        self.program = program
+        # The demo's configuration, under Wine in the shared prefix's AppData. A
+        # case of the demo starts without it, which the prefix keeps from case to case.
+        roaming = [self.env.get("WINEPREFIX", ""), "drive_c", "users", getpass.getuser(), "AppData", "Roaming"]
+        self.config = pathlib.Path(*(roaming if self.wine else [work, ".config"]), "vesk2b", "vesk.conf")
+        self.config.unlink(missing_ok=True)
 
     def start(self, script=None, args=(), files=(), folder="app", console=True, extras=None):
         """The demo, or common.tcl followed by the named script of this folder,
         in a fresh folder holding the files (each containing its name)."""
-        self.app, self.script = os.path.join(self.session.work, folder), script
+        self.app, self.script = os.path.join(self.work, folder), script
         if script:
-            script = os.path.join(self.session.work, script)
-            with open(script, "wb") as out:
-                out.write(b"".join(open(os.path.join(HERE, name), "rb").read() for name in ("common.tcl", self.script)))
+            script = pathlib.Path(self.work, script)
+            script.write_bytes(b"".join(pathlib.Path(HERE, name).read_bytes() for name in ("common.tcl", self.script)))
         exe = stage(self.app, self.program, script, extras)
         for name in files:
-            with open(os.path.join(self.app, name), "w") as file:
-                file.write(name)
-        return self.session.start(exe, args, console=console)
-
-    def __getattr__(self, name):
-        return getattr(self.session, name)
-
-    def fresh(self):
-        """A case of the demo starts without its configuration, which under
-        Wine the shared prefix keeps from case to case."""
-        if os.path.exists(config_file(self)):
-            os.remove(config_file(self))
-        return self
+            pathlib.Path(self.app, name).write_text(name)
+        return super().start(exe, args, console=console)
 
     def ready(self, script=None, title="vesk2b", line="^ready", **options):
         """Starts the program and waits for its main window and the script's
         line (the demo's on standard output, a test script's in record.txt)."""
         program = self.start(script, **options)
-        window = self.session.find_window(title, program, timeout=30)
+        window = self.find_window(title, program, timeout=30)
         program.wait_line(line, "record.txt" if script else "stdout")
         return program, window
 
@@ -67,7 +62,7 @@ class Run:
         script error on the console, and the configuration saved `saves` times
         (a test script records ::config::save, the demo says "config saved:")."""
         if keys:
-            self.session.press(*keys, window=window)
+            self.press(*keys, window=window)
         check(program.wait_exit() == 0, "exit code; output:\n" + program.output())
         check("while executing" not in program.read("console"), "script error:\n" + program.read("console"))
         if saves is not None:
@@ -75,30 +70,30 @@ class Run:
                      else program.lines("config saved:"))
             check(len(found) == saves, "saves: " + repr(found))
 
-    def centred(self, dialog, frame):
-        """The dialog's place is the frame's centre. Under Wine the X windows
-        lack the frames Wine would leave to a window manager: the centres are
-        compared with a margin for the caption."""
-        x, y, width, height = self.geometry(dialog)
-        off = (x - (frame[0] + int((frame[2] - width) / 2)), y - (frame[1] + int((frame[3] - height) / 2)))
-        margin = 24 if self.wine else 2
-        check(abs(off[0]) <= margin and abs(off[1]) <= margin, f"dialog at {x},{y} {width}x{height} off centre by {off} on {frame}")
+    def cancel_dialog(self, program, keys, title="^Open$", window=None, frame=None):
+        """Opens a dialog with keys (on the window, if given) and cancels it.
+        Given a frame, the dialog's place is the frame's centre. Under Wine the
+        X windows lack the frames Wine would leave to a window manager: the
+        centres are compared with a margin for the caption."""
+        self.press(*keys, window=window)
+        dialog = self.find_window(title, program, timeout=30)
+        if frame:
+            time.sleep(0.3)  # the hook moves the dialog once it is mapped
+            x, y, width, height = self.geometry(dialog)
+            off = (x - (frame[0] + int((frame[2] - width) / 2)), y - (frame[1] + int((frame[3] - height) / 2)))
+            margin = 24 if self.wine else 2
+            check(abs(off[0]) <= margin and abs(off[1]) <= margin,
+                  f"dialog at {x},{y} {width}x{height} off centre by {off} on {frame}")
+        self.press("Escape", window=dialog)
 
-    def once(self, program, pattern, prefix):
-        """Waits for a line, then lets the program handle what it was sent, so
-        that a late duplicate shows: exactly one line starts with prefix."""
-        program.wait_line(pattern)
+    def once(self, program, pattern, prefix, count=1, timeout=TIMEOUT):
+        """Waits for `count` lines, then lets the program handle what it was sent,
+        so that a late duplicate shows: exactly `count` lines start with prefix."""
+        program.wait_line(pattern, count=count, timeout=timeout)
         time.sleep(0.6)
-        check(len(program.lines(prefix)) == 1, prefix + " " + repr(program.lines(prefix)))
-        return program.lines(prefix)[0]
-
-
-def config_file(run):
-    """The demo's configuration: under Wine in the shared prefix's AppData."""
-    if run.wine:
-        return os.path.join(run.env["WINEPREFIX"], "drive_c", "users", getpass.getuser(), "AppData", "Roaming",
-                            "vesk2b", "vesk.conf")
-    return os.path.join(run.work, ".config", "vesk2b", "vesk.conf")
+        found = program.lines(prefix)
+        check(len(found) == count, prefix + " " + repr(found))
+        return found
 
 
 # ------------------------------------------------------------------ cases
@@ -129,9 +124,7 @@ def list_keys(run):
                        (["c", "Return", "Delete"], "a.txt")):
         run.press(*keys)
         program.wait_line(r"^list: " + re.escape(left) + "$")
-    run.press("ctrl+o")
-    run.find_window("^Open$", program)
-    run.press("Escape")
+    run.cancel_dialog(program, ["ctrl+o"])
     program.wait_line("^open: " + OPEN_CANCELLED + "$")
     check(len(program.lines("removed:")) == 3, "removals: " + repr(program.lines("removed:")))
     run.closed(program)
@@ -143,16 +136,9 @@ def open_dialog_cancel(run):
     program, window = run.ready()
     run.xdotool("windowmove", "--sync", window, "200", "150")
     run.xdotool("windowfocus", "--sync", window)
-    for attempt in ("plain", "caps lock"):
-        run.press(*(["Caps_Lock"] if attempt == "caps lock" else []), "ctrl+o")
-        dialog = run.find_window("^Open$", program)
-        time.sleep(0.3)  # the hook moves the dialog once it is mapped
-        run.centred(dialog, run.geometry(window))
-        run.press("Escape", window=dialog)
-        runs = 1 if attempt == "plain" else 2
-        program.wait_line("^open: ", count=runs, timeout=20)
-        time.sleep(0.6)  # a late duplicate would show by now
-        found = program.lines("open: ")
+    for runs, (attempt, keys) in enumerate((("plain", []), ("caps lock", ["Caps_Lock"])), 1):
+        run.cancel_dialog(program, [*keys, "ctrl+o"], frame=run.geometry(window))
+        found = run.once(program, "^open: ", "open: ", runs, timeout=20)
         check(found == ["open: " + OPEN_CANCELLED] * runs, f"{attempt}: {found!r}")
         run.xdotool("windowfocus", "--sync", window)
     run.closed(program, keys=("Caps_Lock", "alt+F4"))
@@ -168,9 +154,7 @@ def menu_by_keyboard_once(run):
     run.press("F10", "Right", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Return")
     run.once(program, r"^language: de$", "language:")
     # Ctrl+Shift+S after the rebuild opens the save dialog, with its German title.
-    run.press("ctrl+shift+s")
-    run.find_window("^Speichern unter$", program)
-    run.press("Escape")
+    run.cancel_dialog(program, ["ctrl+shift+s"], "^Speichern unter$")
     run.once(program, "^save as: " + OPEN_CANCELLED + "$", "save as:")
     check(program.lines("open") == [], "Ctrl+Shift+S also ran Open: " + program.read("stdout"))
     run.closed(program)
@@ -181,12 +165,12 @@ def resize_runs_script(run):
     resizing from the script reports the new size once."""
     program, window = run.ready()
     run.xdotool("windowsize", "--sync", window, "700", "500")
-    wide = run.once(program, r"^resize: 0 0 700 ", "resize: 0 0 700 ")
+    wide = run.once(program, r"^resize: 0 0 700 ", "resize: 0 0 700 ")[0]
     height = int(wide.split()[-1])
     check(400 < height < 500, "client height below the bar: " + wide)
     run.press("F10", "Right", "Down", "Down", "Down", "Return", window=window)  # View -> Large
     program.wait_line(r"^view: Large$")
-    large = run.once(program, r"^resize: 0 0 1024 ", "resize: 0 0 1024 ")
+    large = run.once(program, r"^resize: 0 0 1024 ", "resize: 0 0 1024 ")[0]
     check(int(large.split()[-1]) == 768 - (500 - height), "client area of Large: " + large)
     check(run.geometry(window)[2:] == (1024, 768), f"window is {run.geometry(window)}")
     run.closed(program)
@@ -196,11 +180,9 @@ def close_saves_and_restart_restores(run):
     """Closing the window saves the configuration once and exits with 0; the
     next start puts the window back where it was; under openbox the bounds
     read in the exit action after the framing stay the same across restarts."""
-    def saved():
-        with open(config_file(run)) as file:
-            return file.read()
+    saved = run.config.read_text
     program, window = run.ready()
-    check(not os.path.exists(config_file(run)), "config before the first run")
+    check(not run.config.exists(), "config before the first run")
     run.xdotool("windowmove", "--sync", window, "300", "200")
     run.xdotool("windowsize", "--sync", window, "620", "440")
     program.wait_line(r"^resize: 0 0 620 ")
@@ -210,8 +192,7 @@ def close_saves_and_restart_restores(run):
 
     program, window = run.ready()
     check(program.lines("bounds restored:") == ["bounds restored: 300 200 620 440"], "restore: " + program.output())
-    poll(lambda: run.geometry(window) == (300, 200, 620, 440),
-         lambda: "window at " + repr(run.geometry(window)))
+    poll(lambda: run.geometry(window) == (300, 200, 620, 440), lambda: f"window at {run.geometry(window)}")
     run.closed(program, window=window, saves=1)
 
     run.start_window_manager()
@@ -225,10 +206,9 @@ def close_saves_and_restart_restores(run):
 def broken_config(run):
     """A configuration file that is no dictionary, or holds nonsense values,
     does not stop the program."""
-    os.makedirs(os.path.dirname(config_file(run)), exist_ok=True)
+    run.config.parent.mkdir(parents=True, exist_ok=True)
     for content in ("bounds {1 2 3\n", "bounds {a b c d} language xx recent {{} screen 7\n"):
-        with open(config_file(run), "w") as file:
-            file.write(content)
+        run.config.write_text(content)
         program, window = run.ready(line=r"^ready: language en$", args=["missing.txt"])
         check(program.lines("bounds restored") == [], "restored from a broken file")
         run.closed(program, window=window, saves=1)
@@ -294,10 +274,7 @@ def open_dialog(run):
     frame = program.wait_line(r"^bounds\|", "record.txt")[-1]
     check(frame == "bounds|40|60|900|700", "main window frame: " + frame)
 
-    run.press("ctrl+o", window=window)
-    dialog = run.find_window("^e2e pick$", program, timeout=30)
-    run.centred(dialog, (40, 60, 900, 700))
-    run.press("Escape", window=dialog)
+    run.cancel_dialog(program, ["ctrl+o"], "^e2e pick$", window, frame=(40, 60, 900, 700))
     program.wait_line(r"^dialog\|", "record.txt")
     check(program.lines("dialog|", "record.txt") == ["dialog|1|4|" + OPEN_CANCELLED.replace(" ", "|")],
           "cancelled dialog: " + program.read("record.txt"))
@@ -349,8 +326,7 @@ def script_error(run):
     way and the loop goes on; a failed submenu insertion is reported with the
     system's text; a notice that cannot be translated carries its trail."""
     program, window = run.ready("script_error.tcl", "^vesk e2e script error$")
-    run.press("ctrl+e", window=window)
-    run.press("ctrl+k", window=window)
+    run.press("ctrl+e", "ctrl+k", window=window)
     program.wait_line("^alive$", "record.txt")
     run.press("alt+F4", window=window)
     check(program.wait_exit() == 0, "exit code")
@@ -395,8 +371,7 @@ def filelist(run):
     check(os.path.exists(os.path.join(run.app, "filelist.dll")), "no filelist.dll beside the program")
     run.press("Home", "End", "Delete", window=window)
     program.wait_line(r"^say\|removed: ", "record.txt")
-    run.press("ctrl+o", window=window)
-    run.press("Escape", window=run.find_window("^Open$", program))
+    run.cancel_dialog(program, ["ctrl+o"], window=window)
     program.wait_line(r"^say\|open: ", "record.txt")
     run.press("b", "Delete", window=window)
     program.wait_line(r"^rows\|a.txt$", "record.txt", count=2)  # the first while the files were added
@@ -412,26 +387,18 @@ CASES = {
     # open_dialog_cancel and broken_config did), but each costs a Wine start
     # or two in every Windows run: only the menu by keyboard, which no Windows
     # case covers, runs on both.
-    title_lists_files: ["gtk"],
-    list_keys: ["gtk"],
-    open_dialog_cancel: ["gtk"],
+    **dict.fromkeys([title_lists_files, list_keys, open_dialog_cancel], ["gtk"]),
     menu_by_keyboard_once: ["gtk", "win32"],
     # Under Wine the X window holds the frame that Wine draws itself, so its
     # sizes are no client sizes, and no window manager runs (see torture).
-    resize_runs_script: ["gtk"],
-    close_saves_and_restart_restores: ["gtk"],
-    broken_config: ["gtk"],
+    **dict.fromkeys([resize_runs_script, close_saves_and_restart_restores, broken_config], ["gtk"]),
     # The helper names keys under X keyboard layouts (setxkbmap); Windows names them itself.
     key_names: ["gtk"],
-    command_line: ["gtk", "win32"],
+    **dict.fromkeys([command_line, bounds], ["gtk", "win32"]),
     # readback.dll reads titles, menus, rows and notices back from Windows.
-    shortcuts: ["win32"],
-    open_dialog: ["win32"],
-    bounds: ["gtk", "win32"],
-    script_error: ["win32"],
+    **dict.fromkeys([shortcuts, open_dialog, script_error], ["win32"]),
     # A console window of its own is a Windows program's.
-    demo: ["win32"],
-    filelist: ["win32"],
+    **dict.fromkeys([demo, filelist], ["win32"]),
 }
 
 
@@ -445,8 +412,8 @@ def main():
     name, platform, program = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
     work = tempfile.mkdtemp(prefix=f"vesk2b-e2e-{name}-")
     try:
-        with Session(work, platform) as session:
-            globals()[name](Run(session, program).fresh())
+        with Run(work, platform, program) as run:
+            globals()[name](run)
     except Failure as failure:
         sys.exit(f"FAILED: {failure}\n(files kept in {work})")
     shutil.rmtree(work, ignore_errors=True)

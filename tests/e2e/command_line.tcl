@@ -1,6 +1,5 @@
-# Files named on the command line: the host calls ::vesk::filedialog after
-# this script has run. The window is destroyed here already, so the loop
-# ends on the quit message as soon as those calls are done. Each call also
+# The window is destroyed here already, so the loop ends on the quit message
+# as soon as the host's calls for the command line are done. Each call also
 # records whether the file exists and whether the name equals one written
 # here, with letters in and beyond the ANSI code page.
 set ::e2e::known [list "Grüße.txt" "Жёлудь 日本語.txt"]

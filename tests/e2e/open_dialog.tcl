@@ -1,6 +1,5 @@
-# The open dialog from a shortcut's action: Ctrl+O shows it with a title
-# and records what ::vesk::filedlg returned; Ctrl+B records the main
-# window's frame so the driver can check the dialog was centred on it.
+# Ctrl+O records what ::vesk::filedlg returned; Ctrl+B records the main
+# window's frame, on which the dialog must be centred.
 ::screen::setwindowtext $parentwindow "vesk e2e open dialog"
 ::screen::setbounds $parentwindow {40 60 900 700}
 ::menu::createmenu {

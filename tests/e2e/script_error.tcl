@@ -1,8 +1,5 @@
-# A failing application script: the host writes the interpreter error report
-# to the console and keeps the window up. Ctrl+E runs an action that fails,
-# which is reported the same way; the loop goes on. A submenu built outside
-# any menu bar has nowhere to go: its failed insertion is reported with the
-# system's text for the error.
+# Ctrl+E runs an action that fails; Ctrl+K records that the loop goes on. A
+# submenu built outside any menu bar has nowhere to go.
 ::screen::setwindowtext $parentwindow "vesk e2e script error"
 # A caption that cannot be translated: its notice carries the error trail,
 # whose letters lie in and beyond the ANSI code page. Notices are answered

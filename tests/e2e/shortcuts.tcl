@@ -1,7 +1,5 @@
-# Shortcuts through the accelerator table: Ctrl+O, Ctrl+Shift+S and Alt+X
-# (a system key), each recording its action; Alt+X closes the window.
-# The title and captions hold letters in and beyond the ANSI code page,
-# written literally (the script is UTF-8); they are read back from Windows.
+# Each shortcut records its action; Alt+X also closes the window. The title
+# and captions, written literally (the script is UTF-8), are read back.
 set ::e2e::title "vesk e2e shortcuts Grüße Ж 日本"
 ::e2e::record literal [string equal $::e2e::title "vesk e2e shortcuts Gr\u00fc\u00dfe \u0416 \u65e5\u672c"]
 ::screen::setwindowtext $parentwindow $::e2e::title
