@@ -12,6 +12,7 @@ Usage: run.py PLATFORM PROGRAM WORKDIR
   win32 (under Wine, in the environment of tests/win32's fixture)
 """
 import os
+import pathlib
 import shutil
 import sys
 
@@ -21,21 +22,17 @@ from runner import Failure, Session, check, stage  # noqa: E402
 
 platform, program, work = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
 shutil.rmtree(work, ignore_errors=True)
-os.makedirs(work)
-exe = stage(os.path.join(work, "app"), program, os.path.join(HERE, "suite.tcl"),
-            {"names.txt": os.path.join(HERE, "names.txt")})
-with open(os.path.join(HERE, "names.txt")) as file:
-    names = file.read().split("\n")[:-1]
+names = os.path.join(HERE, "names.txt")
+exe = stage(os.path.join(work, "app"), program, os.path.join(HERE, "suite.tcl"), {"names.txt": names})
+# weston's headless backend offers no seat (no keyboard): GTK's own gtk_init
+# complains about that once, before the program does anything.
+noise = "gdk_seat_get_keyboard: assertion 'GDK_IS_SEAT (seat)'" if platform == "gtk-wayland" else None
 try:
     with Session(work, {"gtk-x11": "gtk"}.get(platform, platform)) as session:
         session.env["VESK_CONFORMANCE"] = platform
-        run = session.start(exe, names)
+        run = session.start(exe, pathlib.Path(names).read_text().split("\n")[:-1])
         code = run.wait_exit(90)
-        console = [line for line in run.read("console").splitlines() if line]
-        # weston's headless backend offers no seat (no keyboard): GTK's own
-        # gtk_init complains about that once, before the program does anything.
-        if platform == "gtk-wayland":
-            console = [line for line in console if "gdk_seat_get_keyboard: assertion 'GDK_IS_SEAT (seat)'" not in line]
+        console = [line for line in run.read("console").splitlines() if line and not (noise and noise in line)]
         results = run.lines(source="results.txt")
         check(results, "no results; console:\n" + "\n".join(console))
         print("\n".join(results))

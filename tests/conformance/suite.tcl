@@ -15,7 +15,6 @@
 namespace eval ::conf {
     variable folder [file dirname [info script]]
     variable platform $::env(VESK_CONFORMANCE)
-    variable lines {}
     variable resizes {}
     variable translated {}
     variable files {}
@@ -43,45 +42,33 @@ proc ::config::save {} {
     incr ::conf::saves
     set expected {}
     set channel [open [file join $::conf::folder names.txt] r]
-    fconfigure $channel -translation lf
     foreach name [split [string trimright [::read $channel] \n] \n] {
         lappend expected [list [expr {$expected eq {} ? "open" : "merge"}] [list $name]]
     }
     close $channel
-    ::conf::compare files $::conf::files $expected
-    ::conf::compare saves $::conf::saves 1
+    check files {set ::conf::files} [list result $expected]
+    check saves {set ::conf::saves} {result 1}
     ::conf::write "saved"
 }
 
 proc ::conf::write {line} {
-    variable folder
-    set channel [open [file join $folder results.txt] a]
+    set channel [open [file join $::conf::folder results.txt] a]
     fconfigure $channel -translation lf
     puts $channel $line
     close $channel
-}
-proc ::conf::compare {name got expected} {
-    if {$got eq $expected} {
-        write "ok $name"
-    } else {
-        write "FAIL $name: got [list $got] expected [list $expected]"
-    }
 }
 
 # The client areas the resize script saw during a check, each written as
 # "client" when it is the client area the window has now.
 proc ::conf::resizes {} {
     set now [::screen::getclientrect $::parentwindow]
-    set seen {}
-    foreach area $::conf::resizes { lappend seen [expr {$area eq $now ? "client" : $area}] }
-    return $seen
+    return [lmap area $::conf::resizes {expr {$area eq $now ? "client" : $area}}]
 }
 
 proc ::conf::check {name script expected args} {
-    variable platform
     set note ""
     foreach {on alternative reason} $args {
-        if {$on eq $platform} {
+        if {$on eq $::conf::platform} {
             set expected $alternative
             set note " ($on: $reason)"
         }
@@ -100,11 +87,7 @@ proc ::conf::check {name script expected args} {
             lappend wrong "$key [list $have] expected [list $value]"
         }
     }
-    if {$wrong eq {}} {
-        write "ok $name$note"
-    } else {
-        write "FAIL $name$note: [join $wrong {; }]"
-    }
+    write [expr {$wrong eq {} ? "ok $name$note" : "FAIL $name$note: [join $wrong {; }]"}]
 }
 interp alias {} check {} ::conf::check
 
