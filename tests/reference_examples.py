@@ -12,58 +12,45 @@ standard output must be exactly that text.
 Usage: reference_examples.py PROGRAM DOCUMENT WORK_DIR
 """
 import os
+import pathlib
 import re
-import subprocess
 import sys
 
-from runner import stage
+from runner import Session, stage
 
 COMPLETE = "# Complete program"
 
 
 def examples(text):
     """(line number, code, expected output or None) for each tcl block."""
-    blocks = [(match.start(), match.end(), match.group(1), match.group(2))
-              for match in re.finditer(r"^```(\w*)\n(.*?)^```\n", text, re.S | re.M)]
-    found = []
-    for (start, end, lang, body), following in zip(blocks, blocks[1:] + [None]):
-        if lang == "tcl":
-            expected = following and following[2] == "text" and text[end:following[0]].strip() == ""
-            found.append((text.count("\n", 0, start) + 1, body, following[3] if expected else None))
-    return found
+    blocks = list(re.finditer(r"^```(\w*)\n(.*?)^```\n", text, re.S | re.M))
+    outputs = [after[2] if after[1] == "text" and not text[block.end():after.start()].strip() else None
+               for block, after in zip(blocks, blocks[1:])] + [None]
+    return [(text.count("\n", 0, block.start()) + 1, block[2], output)
+            for block, output in zip(blocks, outputs) if block[1] == "tcl"]
 
 
 def main():
     program, document, work = sys.argv[1:4]
-    with open(document, encoding="utf-8") as f:
-        found = examples(f.read())
+    found = examples(pathlib.Path(document).read_text(encoding="utf-8"))
     complete = [body for _, body, _ in found if body.startswith(COMPLETE)]
     if not complete:
         print("no complete program in the document")
         return 1
     failures = 0
+    pathlib.Path(work).mkdir(parents=True, exist_ok=True)
     for line, body, expected in found:
         kind = "complete" if body.startswith(COMPLETE) else "fragment"
-        script = body if kind == "complete" else complete[0] + "\n" + body
-        folder = os.path.join(work, f"line{line}")
-        os.makedirs(work, exist_ok=True)
-        with open(folder + ".tcl", "w", encoding="utf-8") as f:
-            f.write(script)
-        copy = stage(folder, program, folder + ".tcl")
-        os.makedirs(os.path.join(folder, "home"))
-        env = dict(os.environ, HOME=os.path.join(folder, "home"), LANG="C.UTF-8")
-        env.pop("LC_ALL", None)
-        done = subprocess.run([copy], cwd=folder, env=env, capture_output=True, timeout=60)
-        out, err = done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
-        problems = []
-        if done.returncode != 0:
-            problems.append(f"exit code {done.returncode}")
-        if err:
-            problems.append("diagnostics:\n" + err)
-        if expected is not None and out != expected:
-            problems.append(f"output:\n{out}expected:\n{expected}")
-        status = "ok" if not problems else "FAILED"
-        print(f"{status}: {kind} at line {line}")
+        folder, script = os.path.join(work, f"line{line}"), pathlib.Path(work, f"line{line}.tcl")
+        script.write_text(body if kind == "complete" else complete[0] + "\n" + body, "utf-8")
+        copy = stage(folder, program, script)
+        with Session(folder, "headless") as session:  # HOME is the fresh folder
+            run = session.start(copy)
+            code, out, err = run.wait_exit(60), run.read("stdout"), run.read("console")
+        problems = [problem for wrong, problem in ((code != 0, f"exit code {code}"), (err, "diagnostics:\n" + err),
+                                                   (expected is not None and out != expected,
+                                                    f"output:\n{out}expected:\n{expected}")) if wrong]
+        print(f"{'FAILED' if problems else 'ok'}: {kind} at line {line}")
         for problem in problems:
             print("  " + problem.replace("\n", "\n  "))
         failures += bool(problems)
