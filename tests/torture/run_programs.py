@@ -19,6 +19,7 @@ WRITER is the torture_scripts executable (a .exe runs under Wine). For win32,
 VESK_WIN32_STATE names the running Wine environment (tests/runner.py).
 """
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -50,12 +51,11 @@ class Harness(Session):
         # events, so that a message box shown by the resize script there never
         # sees a key.
         super().__init__(work, platform)
-        suppressions = os.path.join(HERE, "..", "gtk", "lsan.supp")
         self.env.update(
             # Options the caller sets come after the harness's and win.
             ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:print_summary=1:" + os.environ.get("ASAN_OPTIONS", ""),
             UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1",
-            LSAN_OPTIONS=f"suppressions={suppressions}:print_suppressions=0",
+            LSAN_OPTIONS=f"suppressions={os.path.join(HERE, '..', 'gtk', 'lsan.supp')}:print_suppressions=0",
             # Wine's own errors go to the console, for a failed run's report.
             WINEDEBUG="err+all,fixme-all")
         self.boxes = self.keys = self.retries = self.dialogs = 0
@@ -89,12 +89,9 @@ class Harness(Session):
 
     def run(self, script):
         """Runs one script; returns None when it passed, or why it failed."""
-        with open(script) as file:
-            keys = file.readline().split()[2:]
+        keys = pathlib.Path(script).read_text().splitlines()[0].split()[2:]
         shutil.copy(script, os.path.join(self.app, "default", "vesk.tcl"))
-        status_path = os.path.join(self.app, "default", "status.txt")
-        if os.path.exists(status_path):
-            os.remove(status_path)
+        pathlib.Path(self.app, "default", "status.txt").unlink(missing_ok=True)
         program = self.start(self.exe)
         deadline = time.time() + RUN_TIMEOUT
         last_close = 0.0
@@ -123,19 +120,15 @@ class Harness(Session):
         finally:
             program.kill()
         code, status, console = program.process.returncode, program.read("status.txt").split("\n"), program.read("console")
-        if self.platform == "gtk" and SANITIZER.search(console):
-            return "sanitizer report:\n" + console[-6000:]
-        warnings = GLIB_WARNING.findall(console) if self.platform == "gtk" else []
-        if warnings:
-            return "GLib warnings:\n" + "\n".join(warnings[:10])
+        gtk = self.platform == "gtk"
+        warnings = GLIB_WARNING.findall(console) if gtk else []
         broken = [line for line in status if line.startswith("broken:")]
-        if broken:
-            return "\n".join(broken)
-        if code != 0:
-            return f"exit code {code}\n" + console[-4000:]
-        if "end" not in status or status.count("saved") != 1:
-            return f"status {status!r}\n" + console[-4000:]
-        return None
+        problems = ((gtk and SANITIZER.search(console), "sanitizer report:\n" + console[-6000:]),
+                    (warnings, "GLib warnings:\n" + "\n".join(warnings[:10])),
+                    (broken, "\n".join(broken)),
+                    (code != 0, f"exit code {code}\n" + console[-4000:]),
+                    ("end" not in status or status.count("saved") != 1, f"status {status!r}\n" + console[-4000:]))
+        return next((why for found, why in problems if found), None)
 
 
 def main():
@@ -165,11 +158,10 @@ def main():
                 shutil.copy(script, kept)
                 failures.append(seed)
                 print(f"FAILED seed {seed} (script kept as {kept}): {why}\n", flush=True)
-    elapsed = time.time() - started
     print(f"torture {platform}: {count} runs, {count * sequences} sequences, {len(failures)} failed "
           f"{failures[:20]}; {harness.boxes} message boxes dismissed, {harness.dialogs} dialogs typed into, {harness.keys} keys pressed; "
           + (f"{harness.retries} runs again after Wine had no display driver; " if platform == "win32" else "")
-          + f"{elapsed:.0f} s")
+          + f"{time.time() - started:.0f} s")
     if not failures:
         shutil.rmtree(work, ignore_errors=True)
     sys.exit(1 if failures else 0)
