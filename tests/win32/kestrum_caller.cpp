@@ -11,32 +11,22 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "../kestrum/kestrum_test_support.h"
 
-using kestrum_test::counters;
-
-namespace {
-
-int failures = 0;
-
-void check(bool condition, const char* what) {
-    if (!condition) {
+int main() {
+    int failures = 0;
+    const auto check = [&failures](bool condition, const char* what) {
+        if (condition) return;
         std::printf("FAILED: %s\n", what);
         ++failures;
-    }
-}
-
-}  // namespace
-
-int main() {
+    };
     Profiler* record = GetProfiler("short");
     check(record != nullptr, "GetProfiler returns a record");
     check(GetProfiler("short") == record, "the same name gives the same record");
-    check(std::strcmp(record->name, "short") == 0, "the record keeps its name");
-    check(counters(record) == "max 0 0 max 0", "a new record is stopped and empty");
+    check(std::string_view(record->name) == "short", "the record keeps its name");
+    check(kestrum_test::counters(record) == "max 0 0 max 0", "a new record is stopped and empty");
 
     // Two timers around sleeps of 40 and 120 ms; the long one encloses
     // a start/stop pair of another timer.
@@ -65,7 +55,7 @@ int main() {
 
     // A stop without a start warns with the name and no line end.
     Profiler_Stop("never-started");
-    check(counters(GetProfiler("never-started")) == "max 0 0 max 0", "a stray stop books nothing");
+    check(kestrum_test::counters(GetProfiler("never-started")) == "max 0 0 max 0", "a stray stop books nothing");
 
     Profiler_Reinit("short");
     check(record->runCount == 0 && record->accumulated == 0, "reinit closes the period");
@@ -76,10 +66,9 @@ int main() {
     std::string report = kestrum_test::printed(Profiler_Stats_All);
     std::fputs(report.c_str(), stdout);
     check(report.rfind("testing average overhead for profiler... ok\n", 0) == 0, "calibration comes first");
-    check(report.find("inner overhead: ") != std::string::npos, "inner overhead line");
-    check(report.find("outer overhead: ") != std::string::npos, "outer overhead line");
-    for (const char* name : {"(short)", "(long)", "(inner)", "(never-started)"}) {
-        check(report.find(name) != std::string::npos, "a report line per ordinary timer");
+    // Both overhead lines, and a line per ordinary timer.
+    for (const char* line : {"inner overhead: ", "outer overhead: ", "(short)", "(long)", "(inner)", "(never-started)"}) {
+        check(report.find(line) != std::string::npos, line);
     }
     check(report.find("(innerOverhead)") == std::string::npos, "calibration timers are not reported");
     check(report.find("\xE6s (") != std::string::npos, "the micro sign is the single byte 0xE6");
