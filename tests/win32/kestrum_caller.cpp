@@ -1,12 +1,9 @@
 // A native Windows program that links kestrum.dll through its import library
 // and times known work. The fastcall exports are reached under their
 // decorated names, so a wrong decoration fails at load time, and a wrong
-// calling convention shows up as a wrong record or a crash.
-//
-// Checks what the tick rate cannot change: record identity and counts, the
-// nesting bookkeeping, the report's lines, order and micro-sign byte, and the
-// proportion between two timed sleeps. Prints "kestrum caller: ok" or the
-// first failed check, and the library's own report.
+// calling convention shows up as a wrong record or a crash. Checks only what
+// the tick rate cannot change; prints each failed check, the library's own
+// report, and "kestrum caller: ok" or the number of failed checks.
 #include <windows.h>
 
 #include <cmath>
@@ -48,8 +45,7 @@ int main() {
 
     // Each short run took about a third of the long one, whatever the
     // counter's real rate.
-    double perShort = static_cast<double>(record->accumulated) / 3.0;
-    double ratio = static_cast<double>(longer->accumulated) / perShort;
+    const double ratio = static_cast<double>(longer->accumulated) / (static_cast<double>(record->accumulated) / 3.0);
     std::printf("long/short run ratio: %.2f (about 3 expected)\n", ratio);
     check(ratio > 2.0 && ratio < 4.5, "the tick counts follow the sleeps");
 
@@ -67,7 +63,8 @@ int main() {
     std::fputs(report.c_str(), stdout);
     check(report.rfind("testing average overhead for profiler... ok\n", 0) == 0, "calibration comes first");
     // Both overhead lines, and a line per ordinary timer.
-    for (const char* line : {"inner overhead: ", "outer overhead: ", "(short)", "(long)", "(inner)", "(never-started)"}) {
+    for (const char* line :
+         {"inner overhead: ", "outer overhead: ", "(short)", "(long)", "(inner)", "(never-started)"}) {
         check(report.find(line) != std::string::npos, line);
     }
     check(report.find("(innerOverhead)") == std::string::npos, "calibration timers are not reported");
