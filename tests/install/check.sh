@@ -32,13 +32,14 @@ expect() {  # what, found, expected
 }
 # Runs a command (log name, command...) with its output in a log, shown if it fails.
 logged() { "${@:2}" >"$work/$1.log" 2>&1 || fail "$1: $(cat "$work/$1.log")"; }
+# Runs tests/install/consumer/main.cpp built for kestrum (what, command...).
+consumer_runs() { "${@:2}" </dev/null 2>&1 | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" || fail "$1"; }
 
 # Every file and link under a folder, links with their targets.
 listing() {
     (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort)
 }
-# The same from the verbose tar listings (dpkg-deb -c's too) on standard
-# input, each path without its top folder (a pattern).
+# The same from a verbose tar listing (dpkg-deb -c's too), each path without its top folder (a pattern).
 tar_listing() { awk -v top="$1" '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub("^ +" top, ""); print }' | sort; }
 deb_listing() { for deb in "$@"; do dpkg-deb -c "$deb"; done | tar_listing '[.]/'; }
 
@@ -51,8 +52,7 @@ linux_files() {
         share/applications/vesk2b.desktop share/icons/hicolor/{{16x16,32x32,48x48,128x128,256x256}/apps/vesk2b.png,scalable/apps/vesk2b.svg} | sort
 }
 
-# The reference's recipe for Tcl's own library with its checks ("tcl"), or
-# their expected output ("text").
+# The reference's recipe for Tcl's own library with its checks ("tcl"), or their expected output ("text").
 recipe_block() {
     awk -v want="$1" '/^### Tcl.s own library/ { on = 1; next }
         on && /^```/ { if (inside) { if (lang == want) exit; inside = 0 } else { lang = substr($0, 4); inside = 1 } next }
@@ -81,19 +81,23 @@ probe_output() {
     printf 'open: a b.txt\nsaved'
 }
 
-# Puts a script (its text) in place of the program's ($script), runs the program (command...) from a
-# folder of its own, so that it finds its script from its own path, and prints what the script printed
-# (with $record, what it recorded).
+# Puts a script (its text) in place of the program's ($script) and runs the program (command...) from a folder
+# of its own, so that it finds the script from its own path; prints what the script printed (or recorded).
 script_output() {
     echo "$1" >"$script"
-    mkdir -p "$work/elsewhere"
     (cd "$work/elsewhere" && timeout 90 "${@:2}" </dev/null 2>"$work/program.err") \
         || fail "${*:2}: exit code $?: $(cat "$work/program.err")"
     [ -z "$record" ] || { tr -d '\r' <"${script%/*}/record.txt" && rm "${script%/*}/record.txt"; }
 }
+# Runs the probe (Tcl's library and the script's path it should print, command...).
+expect_probe() {
+    local out
+    out=$(script_output "$(probe_script)" "${@:3}" "a b.txt")
+    expect "the probe" "$out" "$(probe_output "$1" "$2")"
+}
 
 case $case_name in
-tree | deb | zip | installer) rm -rf "$work" && mkdir -p "$work" ;;
+tree | deb | zip | installer) rm -rf "$work" && mkdir -p "$work/elsewhere" ;;  # where programs run from
 program | consumers) [ -d "$prefix" ] || fail "no installed prefix (case tree)" ;;
 esac
 case $case_name in
@@ -111,8 +115,7 @@ tree)
 program)
     script=$(realpath "$prefix/libexec/vesk2b")/default/vesk.tcl
     trap 'cp "$source/default/vesk.tcl" "$script"' EXIT
-    out=$(script_output "$(probe_script)" "$prefix/bin/vesk2b" "a b.txt")
-    expect "the probe" "$out" "$(probe_output /usr/share/tcltk/tcl8.6 "$script")"
+    expect_probe /usr/share/tcltk/tcl8.6 "$script" "$prefix/bin/vesk2b"
 
     # The reference's example extension, built against the installed header,
     # puts its label into the installed program's window and refuses tclsh.
@@ -133,14 +136,13 @@ consumers)
     logged consumer-cmake cmake -S "$source/tests/install/consumer" -B "$work/consumer-cmake" -G Ninja \
         -DCMAKE_PREFIX_PATH="$prefix"
     logged consumer-build cmake --build "$work/consumer-cmake"
-    "$work/consumer-cmake/consumer" | grep -x "kestrum consumer: ok, 3 runs" || fail "find_package consumer"
+    consumer_runs "find_package consumer" "$work/consumer-cmake/consumer"
 
     export PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig"
     # shellcheck disable=SC2046
     g++ -std=c++17 -o "$work/consumer-pc" "$source/tests/install/consumer/main.cpp" \
         $(pkg-config --cflags --libs kestrum) || fail "building with pkg-config"
-    LD_LIBRARY_PATH="$(pkg-config --variable=libdir kestrum)" "$work/consumer-pc" \
-        | grep -x "kestrum consumer: ok, 3 runs" || fail "pkg-config consumer"
+    LD_LIBRARY_PATH="$(pkg-config --variable=libdir kestrum)" consumer_runs "pkg-config consumer" "$work/consumer-pc"
 
     mapfile -t loaded < <(echo 'puts [package require kestrum]; puts [join [lindex [info loaded] 0] \n]' \
         | TCLLIBPATH="$prefix/lib/tcltk" tclsh8.6)
@@ -176,8 +178,7 @@ deb-install)
     command=$(sed -n 's/^Exec=//p' /usr/share/applications/vesk2b.desktop)
     script=/usr/libexec/vesk2b/default/vesk.tcl
     # shellcheck disable=SC2086
-    out=$(script_output "$(probe_script)" ${command% %F} "a b.txt")
-    expect "the probe" "$out" "$(probe_output /usr/share/tcltk/tcl8.6 "$script")"
+    expect_probe /usr/share/tcltk/tcl8.6 "$script" ${command% %F}
     logged apt-purge apt purge -y "${packages[@]}"
     left=$(deb_listing "${debs[@]}" | sed 's/ -> .*//; s|^|/|' \
         | while read -r f; do if [ -e "$f" ] || [ -L "$f" ]; then echo "$f"; fi; done)
@@ -210,12 +211,10 @@ zip)
     app_windows=$("$VESK_WINE" winepath -w "$app" 2>/dev/null | tr '\\' /)
     # The shipped demo would wait for its user: a probe runs in its place.
     record=record script=$app/default/vesk.tcl
-    out=$(script_output "$(probe_script)" "$VESK_WINE" "$app/vesk2b.exe" "a b.txt")
-    expect "the probe" "$out" "$(probe_output "$app_windows/lib/tcl8.6" "$app_windows/default/vesk.tcl")"
+    expect_probe "$app_windows/lib/tcl8.6" "$app_windows/default/vesk.tcl" "$VESK_WINE" "$app/vesk2b.exe"
     $cpu-w64-mingw32-g++ -std=c++17 -O1 -static-libgcc -static-libstdc++ -o "$app/consumer.exe" \
         "$source/tests/install/consumer/main.cpp" -I"$app/include" -L"$app/lib" -lkestrum || fail "cross-building a kestrum caller"
-    (cd "$app" && timeout 60 "$VESK_WINE" "$app/consumer.exe" </dev/null 2>&1) | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" \
-        || fail "the cross-built kestrum caller under Wine"
+    consumer_runs "the cross-built kestrum caller under Wine" env -C "$app" timeout 60 "$VESK_WINE" "$app/consumer.exe"
     echo "windows zip: passed"
     ;;
 installer)
@@ -242,10 +241,8 @@ installer)
         wineserver -k
         export DISPLAY=$display
         record=record script=$app/default/vesk.tcl
-        out=$(script_output "$(probe_script)" "$wine" "$(value InstallLocation)\\vesk2b.exe" "a b.txt")
-        # Where the program finds itself is its own: the library must be beside it.
-        seen=$(sed -n 's/^script: //p' <<<"$out")
-        expect "the installed program's record" "$out" "$(probe_output "${seen%/default/vesk.tcl}/lib/tcl8.6" "$seen")"
+        folder=$(value InstallLocation)
+        expect_probe "${folder//\\//}/lib/tcl8.6" "${folder//\\//}/default/vesk.tcl" "$wine" "$folder\\vesk2b.exe"
     fi
     uninstall=$(value QuietUninstallString)
     exe=${uninstall#\"}
