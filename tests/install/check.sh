@@ -36,9 +36,7 @@ logged() { "${@:2}" >"$work/$1.log" 2>&1 || fail "$1: $(cat "$work/$1.log")"; }
 consumer_runs() { "${@:2}" </dev/null 2>&1 | tr -d '\r' | grep -x "kestrum consumer: ok, 3 runs" || fail "$1"; }
 
 # Every file and link under a folder, links with their targets.
-listing() {
-    (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort)
-}
+listing() { (cd "$1" && find . \( -type f -printf '%P\n' \) -o \( -type l -printf '%P -> %l\n' \) | sort); }
 # The same from a verbose tar listing (dpkg-deb -c's too), each path without its top folder (a pattern).
 tar_listing() { awk -v top="$1" '$1 !~ /^d/ { $1=$2=$3=$4=$5=""; sub("^ +" top, ""); print }' | sort; }
 deb_listing() { for deb in "$@"; do dpkg-deb -c "$deb"; done | tar_listing '[.]/'; }
@@ -54,9 +52,7 @@ linux_files() {
 
 # The reference's recipe for Tcl's own library with its checks ("tcl"), or their expected output ("text").
 recipe_block() {
-    awk -v want="$1" '/^### Tcl.s own library/ { on = 1; next }
-        on && /^```/ { if (inside) { if (lang == want) exit; inside = 0 } else { lang = substr($0, 4); inside = 1 } next }
-        on && inside && lang == want' "$source/docs/script-interface.md"
+    sed -n '/^### Tcl.s own library/,/^## /{/^```'"$1"'$/,/^```$/p}' "$source/docs/script-interface.md" | sed '1d;$d'
 }
 
 # A script that shows the bare interpreter, runs the recipe and names the library it found, reports where
@@ -74,12 +70,6 @@ probe_script() {
         'puts "loaded: [lindex [info loaded] 0 1]"'
     echo '::screen::destroywnd $parentwindow'
 }
-# What the probe prints, handed "a b.txt": Tcl's library (a folder), the script's path.
-probe_output() {
-    printf 'bare: 0 1 1\n%s\nlibrary: %s\nscript: %s\n' "$(recipe_block text)" "$1" "$2"
-    [ -z "$record" ] || echo "loaded: Kestrum"
-    printf 'open: a b.txt\nsaved'
-}
 
 # Puts a script (its text) in place of the program's ($script) and runs the program (command...) from a folder
 # of its own, so that it finds the script from its own path; prints what the script printed (or recorded).
@@ -89,11 +79,13 @@ script_output() {
         || fail "${*:2}: exit code $?: $(cat "$work/program.err")"
     [ -z "$record" ] || { tr -d '\r' <"${script%/*}/record.txt" && rm "${script%/*}/record.txt"; }
 }
-# Runs the probe (Tcl's library and the script's path it should print, command...).
+# Runs the probe, handed "a b.txt" (Tcl's library and the script's path it should print, command...).
 expect_probe() {
     local out
     out=$(script_output "$(probe_script)" "${@:3}" "a b.txt")
-    expect "the probe" "$out" "$(probe_output "$1" "$2")"
+    expect "the probe" "$out" "$(printf 'bare: 0 1 1\n%s\nlibrary: %s\nscript: %s\n' "$(recipe_block text)" "$1" "$2"
+        [ -z "$record" ] || echo "loaded: Kestrum"
+        printf 'open: a b.txt\nsaved')"
 }
 
 case $case_name in
