@@ -1,40 +1,29 @@
 // A Tcl extension for the end-to-end scripts: reads back from Windows, in
 // the process itself, what a window shows, so a test sees the text as
 // Windows holds it (UTF-16), converted here to UTF-8 on its own.
-//   ::e2e::windowtext hwnd              the window's title (GetWindowTextW)
-//   ::e2e::menutext hwnd pos ?pos ...?  the label of the item at pos in the
-//                                       window's bar, then in its submenus
-//                                       (GetMenuStringW by position)
-//   ::e2e::comctl                       the path of the comctl32.dll that the
-//                                       process loads (the manifest's choice)
-//   ::e2e::listrows hwnd                the first column of each row of the
-//                                       first list-view control in the window
-//                                       (LVM_GETITEMCOUNT, LVM_GETITEMTEXTW)
-//   ::e2e::answernotices file           from now on, answers every notice
-//                                       (message box) of the process with OK,
-//                                       after appending "caption|text" to file
 // Loaded with `load readback.dll Readback`.
 #include <windows.h>
 #include <commctrl.h>
 #include <tcl.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace {
 
 std::string utf8(std::wstring_view text) {
+    // A UTF-16 unit takes at most three bytes (a surrogate pair four).
     const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(), size, nullptr, nullptr);
+    std::string converted(text.size() * 3, '\0');
+    converted.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(),
+                                                                  length * 3, nullptr, nullptr)));
     return converted;
 }
 
-int utf8Result(Tcl_Interp* interp, std::wstring_view text) {
-    const std::string converted = utf8(text);
-    Tcl_SetObjResult(interp, Tcl_NewStringObj(converted.data(), static_cast<int>(converted.size())));
-    return TCL_OK;
+int utf8Result(Tcl_Interp* interp, std::wstring_view text, int code = TCL_OK) {
+    Tcl_AppendResult(interp, utf8(text).c_str(), nullptr);
+    return code;
 }
 
 // The window named by the first argument, with `least` to `most` words in
@@ -56,12 +45,20 @@ std::wstring textOf(HWND window) {
     return std::wstring(text, static_cast<std::size_t>(GetWindowTextW(window, text, 2048)));
 }
 
+bool hasClass(HWND window, std::wstring_view name) {
+    wchar_t className[32];
+    return std::wstring_view(className, static_cast<std::size_t>(GetClassNameW(window, className, 32))) == name;
+}
+
+// ::e2e::windowtext hwnd: the window's title (GetWindowTextW).
 int windowText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     HWND window = nullptr;
     if (!windowArgument(interp, objc, objv, 2, 2, "hwnd", window)) return TCL_ERROR;
     return utf8Result(interp, textOf(window));
 }
 
+// ::e2e::menutext hwnd pos ?pos ...?: the label of the item at pos in the
+// window's bar, then in its submenus (GetMenuStringW by position).
 int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     HWND window = nullptr;
     if (!windowArgument(interp, objc, objv, 3, objc, "hwnd pos ?pos ...?", window)) return TCL_ERROR;
@@ -73,13 +70,11 @@ int menuText(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     }
     wchar_t text[512];
     const int length = GetMenuStringW(menu, static_cast<UINT>(position), text, 512, MF_BYPOSITION);
-    if (length == 0) {
-        Tcl_SetObjResult(interp, Tcl_NewStringObj("no such menu item", -1));
-        return TCL_ERROR;
-    }
+    if (length == 0) return utf8Result(interp, L"no such menu item", TCL_ERROR);
     return utf8Result(interp, {text, static_cast<std::size_t>(length)});
 }
 
+// ::e2e::comctl: the path of the comctl32.dll that the process loads (the manifest's choice).
 int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
     wchar_t path[MAX_PATH] = L"";
     if (HMODULE comctl = LoadLibraryW(L"comctl32.dll")) GetModuleFileNameW(comctl, path, MAX_PATH);
@@ -87,18 +82,18 @@ int commonControls(ClientData, Tcl_Interp* interp, int, Tcl_Obj* const[]) {
 }
 
 BOOL CALLBACK findListView(HWND window, LPARAM found) {
-    wchar_t className[32];
-    if (GetClassNameW(window, className, 32) == 0 || lstrcmpW(className, WC_LISTVIEWW) != 0) return TRUE;
+    if (!hasClass(window, WC_LISTVIEWW)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
 
+// ::e2e::listrows hwnd: the first column of each row of the first list-view
+// control in the window (LVM_GETITEMCOUNT, LVM_GETITEMTEXTW).
 int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     HWND window = nullptr, list = nullptr;
     if (!windowArgument(interp, objc, objv, 2, 2, "hwnd", window)) return TCL_ERROR;
     EnumChildWindows(window, findListView, reinterpret_cast<LPARAM>(&list));
     if (list == nullptr) return TCL_ERROR;
-    Tcl_Obj* rows = Tcl_NewListObj(0, nullptr);
     const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
     for (WPARAM row = 0; row < static_cast<WPARAM>(count); ++row) {
         wchar_t text[512];
@@ -106,10 +101,8 @@ int listRows(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
         item.pszText = text;
         item.cchTextMax = 512;
         const auto length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        const std::string row8 = utf8({text, static_cast<std::size_t>(length)});
-        Tcl_ListObjAppendElement(nullptr, rows, Tcl_NewStringObj(row8.data(), static_cast<int>(row8.size())));
+        Tcl_AppendElement(interp, utf8({text, static_cast<std::size_t>(length)}).c_str());
     }
-    Tcl_SetObjResult(interp, rows);
     return TCL_OK;
 }
 
@@ -118,19 +111,12 @@ std::wstring noticeFile;
 BOOL CALLBACK answerNotice(HWND window, LPARAM) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    wchar_t className[16];
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-        GetClassNameW(window, className, 16) == 0 || lstrcmpW(className, L"#32770") != 0) {
-        return TRUE;
-    }
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || !hasClass(window, L"#32770")) return TRUE;
     // The message text is the box's static control 0xFFFF.
-    const std::wstring line = textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n";
-    const std::string converted = utf8(line);
-    const HANDLE file = CreateFileW(noticeFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, converted.data(), static_cast<DWORD>(converted.size()), &written, nullptr);
-    CloseHandle(file);
+    if (std::FILE* file = _wfopen(noticeFile.c_str(), L"ab")) {
+        std::fputs(utf8(textOf(window) + L"|" + textOf(GetDlgItem(window, 0xFFFF)) + L"\n").c_str(), file);
+        std::fclose(file);
+    }
     SendMessageW(window, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
@@ -142,6 +128,8 @@ DWORD WINAPI answerNotices(LPVOID) {
     }
 }
 
+// ::e2e::answernotices file: from now on, answers every notice (message box)
+// of the process with OK, after appending "caption|text" to file.
 int answerNoticesCommand(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (objc != 2) {
         Tcl_WrongNumArgs(interp, 1, objv, "file");

@@ -13,10 +13,7 @@ int main() {
     // Corrected figures may even be negative for an empty body: only the runs are certain.
     double stats[2] = {0.0, 0.0};
     Profiler_Stats(profiler, stats);
-    if (profiler->runCount != 3) {
-        std::printf("kestrum consumer: %lld runs instead of 3\n", static_cast<long long>(profiler->runCount));
-        return 1;
-    }
-    std::printf("kestrum consumer: ok, %lld runs\n", static_cast<long long>(profiler->runCount));
-    return 0;
+    const long long runs = profiler->runCount;
+    std::printf(runs == 3 ? "kestrum consumer: ok, %lld runs\n" : "kestrum consumer: %lld runs instead of 3\n", runs);
+    return runs == 3 ? 0 : 1;
 }
