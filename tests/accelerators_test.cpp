@@ -18,9 +18,9 @@ std::string text(const platform::Accelerator& entry) {
 }
 
 // The entries of the table the window procedure would use now.
-std::vector<std::string> builtEntries() {
+Strings builtEntries() {
     const platform::AcceleratorTableHandle table = commands::acceleratorTable();
-    std::vector<std::string> out;
+    Strings out;
     for (const auto& entry : headless::acceleratorTable(table).value_or(std::vector<platform::Accelerator>{}))
         out.push_back(text(entry));
     return out;
@@ -32,7 +32,7 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndDestroyedOnlyWhenNoLongerInUse)
     key(0x4F, false, true, false);
     key(0x4F, false, true, false);
     EXPECT_EQ(headless::countCalls("CreateAcceleratorTableW"), 1);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"open", "open"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"open", "open"}));
     const platform::AcceleratorTableHandle first = commands::acceleratorTable();
 
     // A failed body leaves a list that items outside createmenu go on adding to.
@@ -49,12 +49,12 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndDestroyedOnlyWhenNoLongerInUse)
     eval("unset -nocomplain ::ran");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open {lappend ::ran open}}").code, TCL_OK);
     key(0x4F, false, true, false);
-    ASSERT_EQ(globalList("::ran"), std::vector<std::string>{"open"});
+    ASSERT_EQ(globalList("::ran"), Strings{"open"});
     // The new bar's 40000 must not be reachable through the old bar's Ctrl+O.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu New {lappend ::ran new}}").code, TCL_OK);
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 0);
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"open"});
+    EXPECT_EQ(globalList("::ran"), Strings{"open"});
     eval("unset -nocomplain ::ran");
     // The action behind Ctrl+O builds a new bar with other shortcuts while the
     // platform is still inside TranslateAcceleratorW with the old table.
@@ -70,7 +70,7 @@ TEST_F(Accelerators, TableIsBuiltOncePerChangeAndDestroyedOnlyWhenNoLongerInUse)
     ASSERT_EQ(global("::ran"), "rebuild");
 
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"rebuild", "rebuild"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"rebuild", "rebuild"}));
     const int translate = findCall("TranslateAcceleratorW(");
     const int setMenu = findCall("SetMenu(");
     const int destroy = findCall("DestroyAcceleratorTable(" + std::to_string(old) + ")");
@@ -94,7 +94,7 @@ TEST_F(Accelerators, EntriesGrowKeepTheirEncodingAndMatchOnlyWithTheirModifiers)
     // The first real bar starts the list afresh in the same storage.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16467 Save s}").code, TCL_OK);
     EXPECT_EQ(commands::acceleratorCapacity(), 64);
-    EXPECT_EQ(builtEntries(), std::vector<std::string>{"0x0B 0x53 40000"});
+    EXPECT_EQ(builtEntries(), Strings{"0x0B 0x53 40000"});
     headless::clearCalls();
     ASSERT_EQ(eval("::menu::createmenu {"
                    " ::menu::menu -ishortcut [expr {0x8073}] Exit a;"
@@ -104,9 +104,9 @@ TEST_F(Accelerators, EntriesGrowKeepTheirEncodingAndMatchOnlyWithTheirModifiers)
                    " ::menu::menu -ishortcut 16463 Open e;"
                    " ::menu::menu -ishortcut [expr {0x10000 | 0x1F00 | 0x41}] OnlyKey f;"
                    "}").code, TCL_OK);
-    EXPECT_EQ(builtEntries(), (std::vector<std::string>{"0x13 0x73 40000", "0x0F 0x53 40001", "0x1F 0x41 40002",
+    EXPECT_EQ(builtEntries(), (Strings{"0x13 0x73 40000", "0x0F 0x53 40001", "0x1F 0x41 40002",
                                                         "0x0B 0x90 40003", "0x0B 0x4F 40004", "0x03 0x41 40005"}));
-    EXPECT_EQ(callsNamed("CreateAcceleratorTableW("), std::vector<std::string>{"CreateAcceleratorTableW(6)"});
+    EXPECT_EQ(callsNamed("CreateAcceleratorTableW("), Strings{"CreateAcceleratorTableW(6)"});
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Plain p}").code, TCL_OK);
     headless::clearCalls();
     EXPECT_EQ(commands::acceleratorTable(), 0);
@@ -130,7 +130,7 @@ TEST_F(Accelerators, EntriesGrowKeepTheirEncodingAndMatchOnlyWithTheirModifiers)
     key(0x73, false, false, true);
     key(0x53, true, true, false);
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"alt-f4", "ctrl-shift-s", "ctrl-o"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"alt-f4", "ctrl-shift-s", "ctrl-o"}));
     // Entry i: key 0x41 + i % 43 (unique with the modifiers up to 129 entries), modifiers cycling through Shift/Ctrl/Alt.
     const auto buildBar = [](int count) {
         return eval("::menu::createmenu {for {set i 0} {$i < " + std::to_string(count) +
@@ -143,7 +143,7 @@ TEST_F(Accelerators, EntriesGrowKeepTheirEncodingAndMatchOnlyWithTheirModifiers)
         SCOPED_TRACE(count);
         ASSERT_EQ(buildBar(count), TCL_OK);
         EXPECT_EQ(commands::acceleratorCapacity(), capacity);
-        std::vector<std::string> expected;
+        Strings expected;
         for (int i = 0; i < count; ++i) {
             const std::uint8_t fVirt = i % 3 == 0 ? 0x07 : i % 3 == 1 ? 0x0B : 0x13;
             expected.push_back(text({fVirt, static_cast<std::uint16_t>(0x41 + i % 43), static_cast<std::uint16_t>(40000 + i)}));

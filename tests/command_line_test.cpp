@@ -26,13 +26,9 @@ std::string randomText(std::mt19937& random, const char (&alphabet)[N], int coun
     return text;
 }
 
-struct Row {
-    const char* line;
-    std::vector<std::string> args;
-};
-
 TEST(CommandLine, SplitsEveryQuotingCase) {
-    const std::vector<Row> rows = {
+    // The line and its arguments.
+    const std::pair<const char*, std::vector<std::string>> rows[] = {
         {"p", {"p"}},
         {"", {}},
         {" p  a\tb ", {"p", "a", "b"}},
@@ -58,10 +54,10 @@ TEST(CommandLine, SplitsEveryQuotingCase) {
         {"\t\t", {}},
         {"p \"unclosed \\\"q\\\\", {"p", "unclosed \"q\\\\"}},
     };
-    for (const Row& row : rows) {
-        const auto split = splitChecked(row.line);
-        EXPECT_EQ(split.count, static_cast<int>(row.args.size())) << "[" << row.line << "]";
-        EXPECT_EQ(split.args, row.args) << "[" << row.line << "]";
+    for (const auto& [line, args] : rows) {
+        const auto split = splitChecked(line);
+        EXPECT_EQ(split.count, static_cast<int>(args.size())) << "[" << line << "]";
+        EXPECT_EQ(split.args, args) << "[" << line << "]";
     }
 }
 

@@ -15,8 +15,8 @@ using Menus = Host;
 constexpr const char* kNotInCreateMenu = "not valid here - must be called from within createmenu";
 
 // An item as "mask type id text", mask and type in hexadecimal.
-std::vector<std::string> records(platform::MenuHandle menu) {
-    std::vector<std::string> out;
+Strings records(platform::MenuHandle menu) {
+    Strings out;
     char fields[64];
     for (const auto& item : items(menu)) {
         std::snprintf(fields, sizeof fields, "0x%X 0x%X %u ", item.mask, item.type, item.id);
@@ -33,19 +33,20 @@ TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
     ASSERT_NE(first, 0);
     EXPECT_EQ(commands::menuUnderConstruction(), 0);
 
-    EXPECT_EQ(records(first), (std::vector<std::string>{"0x12 0x0 40000 Open", "0x14 0x0 0 Recent", "0x10 0x800 0 ",
-                                                        "0x12 0x0 40002 Quit"}));
+    EXPECT_EQ(records(first),
+              (Strings{"0x12 0x0 40000 Open", "0x14 0x0 0 Recent", "0x10 0x800 0 ", "0x12 0x0 40002 Quit"}));
     const auto top = items(first);
     ASSERT_EQ(top.size(), 4u);
-    EXPECT_EQ(records(top[1].subMenu), std::vector<std::string>{"0x12 0x0 40001 First"});
+    EXPECT_EQ(records(top[1].subMenu), Strings{"0x12 0x0 40001 First"});
 
     // Every insertion is by position into the menu being filled, with a 48-byte record.
     const std::string inBar = "InsertMenuItemW(" + std::to_string(first), sub = std::to_string(top[1].subMenu);
     EXPECT_EQ(callsNamed("InsertMenuItemW("),
-              (std::vector<std::string>{inBar + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)",
-                                        "InsertMenuItemW(" + sub + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)",
-                                        inBar + ", 1, 1, 48, 0x14, 0x0, 0, " + sub + ", Recent)",
-                                        inBar + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))", inBar + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)"}));
+              (Strings{inBar + ", 0, 1, 48, 0x12, 0x0, 40000, 0, Open)",
+                       "InsertMenuItemW(" + sub + ", 0, 1, 48, 0x12, 0x0, 40001, 0, First)",
+                       inBar + ", 1, 1, 48, 0x14, 0x0, 0, " + sub + ", Recent)",
+                       inBar + ", 2, 1, 48, 0x10, 0x800, 0, 0, (null))",
+                       inBar + ", 3, 1, 48, 0x12, 0x0, 40002, 0, Quit)"}));
     EXPECT_EQ(eval("list $::menu::actions(40000) $::menu::actions(40001) $::menu::actions(40002)").outcome(), "ok: a b q");
 
     // A second bar starts again at 40000 and replaces the first, submenus and all.
@@ -53,7 +54,7 @@ TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
     EXPECT_NE(bar(), first);
     EXPECT_FALSE(headless::menuExists(first));
     EXPECT_FALSE(headless::menuExists(top[1].subMenu));
-    EXPECT_EQ(records(bar()), std::vector<std::string>{"0x12 0x0 40000 Again"});
+    EXPECT_EQ(records(bar()), Strings{"0x12 0x0 40000 Again"});
     // The array is not cleared: elements the new bar does not reuse stay.
     EXPECT_EQ(eval("list $::menu::actions(40000) $::menu::actions(40002)").outcome(), "ok: z q");
     EXPECT_EQ(brokenInvariant(), "");
@@ -74,10 +75,9 @@ TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
                    " ::menu::menu -ishortcut [expr {0x40C1}] High e;"
                    " ::menu::menu -ishortcut [expr {0x2000 | 0x70}] Help f;"
                    "}").code, TCL_OK);
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Open\tCtrl+O", "Exit\tAlt+F4", "All\tShift+Ctrl+Alt+K", "Plain",
-                                                       // The name comes from the low seven bits (0x41), the
-                                                       // accelerator from all eight.
-                                                       "High\tCtrl+A", "Help\tShift+F1"}));
+    // High's name comes from the low seven bits (0x41), its accelerator from all eight.
+    EXPECT_EQ(labels(bar()), (Strings{"Open\tCtrl+O", "Exit\tAlt+F4", "All\tShift+Ctrl+Alt+K", "Plain", "High\tCtrl+A",
+                                      "Help\tShift+F1"}));
     // Code 0 is no shortcut: no accelerator entry for Plain (40003).
     ASSERT_EQ(commands::acceleratorCount(), 5);
     for (int i = 0; i < commands::acceleratorCount(); ++i) EXPECT_NE(commands::acceleratorEntries()[i].cmd, 40003);
@@ -101,7 +101,7 @@ TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
                    " ::menu::menu -ishortcut 16463 -ishortcut 0 Later c;"
                    " ::menu::menu -ishortcut 16463 -- -dash d;"
                    "}").code, TCL_OK);
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"-x", "Abbrev\tCtrl+O", "Later", "-dash\tCtrl+O"}));
+    EXPECT_EQ(labels(bar()), (Strings{"-x", "Abbrev\tCtrl+O", "Later", "-dash\tCtrl+O"}));
 
     // Failures inside a body use up no command ID.
     ASSERT_EQ(eval("::menu::createmenu {"
@@ -112,12 +112,9 @@ TEST_F(Menus, ItemRecordsLabelsAndOptionsOfABar) {
                    " lappend ::errors [catch {::menu::menu A a b} m] $m;"
                    " ::menu::menu Next n"
                    "}").code, TCL_OK);
-    EXPECT_EQ(globalList("::errors"),
-              (std::vector<std::string>{"1", "wrong # args: should be \"::menu::menu ?options? caption action\"", "1",
-                                        "bad options \"-x\": must be -ishortcut or --", "1",
-                                        "expected integer but got \"nine\"", "1",
-                                        "wrong # args: should be \"::menu::menu ?options? caption action\"", "1",
-                                        "wrong # args: should be \"::menu::menu ?options? caption action\""}));
+    const std::string usage = "wrong # args: should be \"::menu::menu ?options? caption action\"";
+    EXPECT_EQ(globalList("::errors"), (Strings{"1", usage, "1", "bad options \"-x\": must be -ishortcut or --", "1",
+                                               "expected integer but got \"nine\"", "1", usage, "1", usage}));
     ASSERT_EQ(items(bar()).size(), 1u);
     EXPECT_EQ(items(bar())[0].id, 40000u);
     EXPECT_EQ(commands::acceleratorCount(), 0);
@@ -132,15 +129,15 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
     ASSERT_TRUE(failed.errorInfo.has_value());
     EXPECT_NE(failed.errorInfo->find("\n    (while creating menu)"), std::string::npos);
     EXPECT_EQ(bar(), kept);
-    EXPECT_EQ(labels(kept), std::vector<std::string>{"Keep\tCtrl+O"});
+    EXPECT_EQ(labels(kept), Strings{"Keep\tCtrl+O"});
     const platform::MenuHandle leftover = commands::menuUnderConstruction();
     ASSERT_NE(leftover, 0);
-    EXPECT_EQ(labels(leftover), (std::vector<std::string>{"New", "Sub"}));
+    EXPECT_EQ(labels(leftover), (Strings{"New", "Sub"}));
 
     // Items outside createmenu go on into the leftover menu, position and IDs running on.
     ASSERT_EQ(eval("::menu::menu Later l").code, TCL_OK);
     ASSERT_EQ(eval("::menu::separator").code, TCL_OK);
-    EXPECT_EQ(labels(leftover), (std::vector<std::string>{"New", "Sub", "Later", "-"}));
+    EXPECT_EQ(labels(leftover), (Strings{"New", "Sub", "Later", "-"}));
     EXPECT_EQ(items(leftover)[2].id, 40002u);
     EXPECT_EQ(global("::menu::actions(40002)"), "l");
     EXPECT_EQ(strayMenus(bar()), 0);
@@ -148,7 +145,7 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Fresh f}").code, TCL_OK);
     EXPECT_FALSE(headless::menuExists(leftover));
     EXPECT_FALSE(headless::menuExists(kept));
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"Fresh"});
+    EXPECT_EQ(labels(bar()), Strings{"Fresh"});
     EXPECT_EQ(commands::menuUnderConstruction(), 0);
     EXPECT_EQ(strayMenus(bar()), 0);
     EXPECT_EQ(headless::liveMenuCount(), 1);
@@ -167,10 +164,10 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
         " ::menu::menu After a"
         "}");
     ASSERT_EQ(outer.code, TCL_OK) << outer.result;
-    EXPECT_EQ(globalList("::inner"), (std::vector<std::string>{"1", "not valid here - a menu is being built", "1",
-                                                               "not valid here - a menu is being built"}));
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Before\tCtrl+O", "Sub", "After"}));
-    EXPECT_EQ(labels(items(bar())[1].subMenu), std::vector<std::string>{"InSub"});
+    const std::string building = "not valid here - a menu is being built";
+    EXPECT_EQ(globalList("::inner"), (Strings{"1", building, "1", building}));
+    EXPECT_EQ(labels(bar()), (Strings{"Before\tCtrl+O", "Sub", "After"}));
+    EXPECT_EQ(labels(items(bar())[1].subMenu), Strings{"InSub"});
     EXPECT_EQ(items(bar())[2].id, 40002u);
     EXPECT_FALSE(headless::menuExists(old));
     // The refused calls made no menu and did not reset the shortcut list.
@@ -192,8 +189,8 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
         " ::menu::menu B b"
         "}");
     ASSERT_EQ(built.code, TCL_OK);
-    EXPECT_EQ(globalList("::r"), std::vector<std::string>{"1"});
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(globalList("::r"), Strings{"1"});
+    EXPECT_EQ(labels(bar()), (Strings{"A", "B"}));
     // In (40001) used its ID although its menu is gone.
     EXPECT_EQ(items(bar())[1].id, 40002u);
     EXPECT_EQ(headless::liveMenuCount(), 1);
@@ -207,7 +204,7 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
     headless::failMenuInsertions(1, 87);
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Lost l; ::menu::menu Kept k}").code, TCL_OK);
     EXPECT_EQ(headless::consoleOutput(), "The parameter is incorrect.\r\n in ::menu::menu\n\n");
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"Kept"});
+    EXPECT_EQ(labels(bar()), Strings{"Kept"});
     EXPECT_EQ(items(bar())[0].id, 40001u);
     EXPECT_EQ(global("::menu::actions(40000)"), "l");
     ASSERT_EQ(commands::acceleratorCount(), 1);
@@ -221,14 +218,14 @@ TEST_F(Menus, FailuresLeaveTheBarAndNothingLeaksAndIdsKeepAdvancing) {
     headless::failMenuInsertions(1, 1234);
     ASSERT_EQ(eval("::menu::createmenu {::menu::separator; ::menu::menu After a}").code, TCL_OK);
     EXPECT_EQ(headless::consoleOutput(), "unknown system error 1234\n in ::menu::separator\n\n");
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"After"});
+    EXPECT_EQ(labels(bar()), Strings{"After"});
 
     // A submenu whose own insertion fails is destroyed.
     headless::clearConsoleOutput();
     headless::failMenuInsertions(1, 87);
     ASSERT_EQ(eval("::menu::createmenu {::menu::submenu Sub {}; ::menu::menu Last z}").code, TCL_OK);
     EXPECT_EQ(headless::consoleOutput(), "The parameter is incorrect.\r\n in ::menu::submenu\n\n");
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"Last"});
+    EXPECT_EQ(labels(bar()), Strings{"Last"});
     EXPECT_EQ(headless::liveMenuCount(), 1);
     EXPECT_EQ(strayMenus(bar()), 0);
     ASSERT_EQ(eval("::menu::createmenu {for {set i 0} {$i < 10001} {incr i} {::menu::menu Item$i [list set ::ran $i]}}").code, TCL_OK);
@@ -277,7 +274,7 @@ TEST_F(Menus, WrongWordCountsAndItemsOutsideABarAreRefused) {
     EXPECT_EQ(headless::countCalls("CreateMenu"), 0);
     // Extra words of a separator are ignored.
     ASSERT_EQ(eval("::menu::createmenu {::menu::separator a b c}").code, TCL_OK);
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"-"});
+    EXPECT_EQ(labels(bar()), Strings{"-"});
 }
 
 }  // namespace

@@ -1,7 +1,4 @@
 // Start-up, the message loop and shut-down.
-#include <string>
-#include <vector>
-
 #include "tests/host_test.h"
 #include "tests/split_checked.h"
 
@@ -15,8 +12,8 @@ using MessageLoop = StartedInTest;
 std::string handleText() { return std::to_string(support::mainWindow()); }
 
 // The message boxes shown, each as "caption|style|text".
-std::vector<std::string> boxes() {
-    std::vector<std::string> out;
+Strings boxes() {
+    Strings out;
     for (const auto& box : headless::messageBoxes()) out.push_back(box.caption + "|" + std::to_string(box.style) + "|" + box.text);
     return out;
 }
@@ -27,24 +24,13 @@ using FileCalls = std::vector<std::pair<std::string, std::string>>;
 FileCalls fileCalls() {
     FileCalls out;
     for (const std::string& call : globalList("::test::files")) {
-        const auto words = listElements(call).value_or(std::vector<std::string>{});
+        const auto words = listElements(call).value_or(Strings{});
         EXPECT_EQ(words.size(), 2u) << call;
-        if (words.size() != 2) continue;
-        const auto files = listElements(words[1]).value_or(std::vector<std::string>{});
-        EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << words[1];
-        if (files.size() != 1) continue;
-        out.emplace_back(words[0], files[0]);
+        const auto files = words.size() == 2 ? listElements(words[1]).value_or(Strings{}) : Strings{};
+        EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << call;
+        if (files.size() == 1) out.emplace_back(words[0], files[0]);
     }
     return out;
-}
-
-// Starts with the command line of argv joined, or line when argv is empty; returns the file calls.
-FileCalls startWith(const std::vector<std::string>& argv, const std::string& line, std::string_view extra) {
-    headless::setCommandLine(argv.empty() ? line : split_test::joined(argv));
-    writeScript(extra);
-    int exitCode = 0;
-    EXPECT_TRUE(host::startUp(platform::kSwShowDefault, exitCode) && host::interpreter() != nullptr && support::mainWindow() != 0);
-    return fileCalls();
 }
 
 // ::config::save leaves a trace that outlives the interpreter.
@@ -55,7 +41,7 @@ TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     startHostOrFail("set ::test::boundsAtStart [::screen::getbounds $parentwindow]", 3);
     const std::string h = handleText();
 
-    const std::vector<std::string> expected = {
+    const Strings expected = {
         "GetModuleFileNameW(259)",
         "AllocConsole()",
         "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
@@ -77,7 +63,7 @@ TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     EXPECT_TRUE(window->visible);
     EXPECT_EQ(window->className + "|" + window->title, "VESK2APP|no title");
     // The size message of the window's creation is not passed to the script.
-    EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{});
+    EXPECT_EQ(globalList("::test::resizes"), Strings{});
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_TRUE(headless::messageBoxes().empty());
 
@@ -129,28 +115,25 @@ TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
     // No ::config::save either: its failure is a notice, and the exit is normal.
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|"
-                                                "invalid command name \"::config::save\"\n    while executing\n\"::config::save\""});
+    EXPECT_EQ(boxes(), Strings{"error on exit in ::config::save|16|invalid command name \"::config::save\"\n"
+                               "    while executing\n\"::config::save\""});
 }
 
 TEST_F(StartUp, EndsEarlyWithoutAUsableModulePathOrAWindow) {
-    struct Case {
-        std::string path;
-        const char* notice;
-    };
-    const std::vector<Case> cases = {
+    // The module path and the notice it ends with.
+    const std::pair<std::string, const char*> cases[] = {
         {"", "couldn't retrieve module path"},
         {"vesk2b", "errornous module path"},
         // Cut at the 259-byte limit, its folder would be wrong.
         {"/" + std::string(300, 'd') + "/vesk2b", "couldn't retrieve module path"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+    for (const auto& [path, notice] : cases) {
+        SCOPED_TRACE(path);
         reset();
-        headless::setModuleFileName(c.path);
+        headless::setModuleFileName(path);
         EXPECT_FALSE(startHost());
         EXPECT_EQ(exitCode(), 0);
-        EXPECT_EQ(boxes(), std::vector<std::string>{"error|16|" + std::string(c.notice)});
+        EXPECT_EQ(boxes(), Strings{"error|16|" + std::string(notice)});
         // Nothing after the path: no console, no window, no script.
         EXPECT_EQ(headless::countCalls("AllocConsole"), 0);
         EXPECT_EQ(headless::countCalls("CreateWindowExW"), 0);
@@ -202,30 +185,29 @@ TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
 }
 
 TEST_F(FileArguments, EachFileIsOpenedThenMergedInOrder) {
-    struct Case {
-        std::vector<std::string> argv;  // joined into the command line; when empty, line is the command line
-        std::string line;
-        std::string_view extra;
-        FileCalls expected;
-    };
+    using split_test::joined;
     const std::string name = "/home/user/my file {1} [x] $y \"q\".txt";
-    const Case cases[] = {
-        {{"vesk2b"}, "", {}, {}},
-        {{"vesk2b", name}, "", {}, {{"open", name}}},
-        {{"vesk2b", "a b.txt", "$env(HOME)[exit]", "{unbalanced \\"}, "", {},
+    // The command line, the script after the stub, and the file calls.
+    const std::tuple<std::string, std::string_view, FileCalls> cases[] = {
+        {joined({"vesk2b"}), {}, {}},
+        {joined({"vesk2b", name}), {}, {{"open", name}}},
+        {joined({"vesk2b", "a b.txt", "$env(HOME)[exit]", "{unbalanced \\"}), {},
          {{"open", "a b.txt"}, {"merge", "$env(HOME)[exit]"}, {"merge", "{unbalanced \\"}}},
         // Windows-style text is split by its rules.
-        {{}, "\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"", {},
+        {"\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"", {},
          {{"open", "C:\\some dir\\a.txt"}, {"merge", "b\"q\".txt"}, {"merge", ""}}},
         // Failing file calls are ignored.
-        {{"vesk2b", "a", "b"}, "", "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }",
+        {joined({"vesk2b", "a", "b"}),
+         "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }",
          {{"open", "a"}, {"merge", "b"}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.argv.empty() ? c.line : c.argv.back());
+    for (const auto& [line, extra, expected] : cases) {
+        SCOPED_TRACE(line);
         reset();
-        EXPECT_EQ(startWith(c.argv, c.line, c.extra), c.expected);
-        EXPECT_EQ(eval("llength $::test::files").result, std::to_string(c.expected.size()));
+        headless::setCommandLine(line);
+        startHostOrFail(extra);
+        EXPECT_EQ(fileCalls(), expected);
+        EXPECT_EQ(eval("llength $::test::files").result, std::to_string(expected.size()));
         EXPECT_EQ(headless::consoleOutput(), "");
         EXPECT_TRUE(headless::messageBoxes().empty());
     }
@@ -237,7 +219,7 @@ TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
     headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
     // ::config::save ran once, with parentwindow still holding the old handle.
-    EXPECT_EQ(callsNamed("SetWindowTextW"), std::vector<std::string>{"SetWindowTextW(0, saved " + h + ")"});
+    EXPECT_EQ(callsNamed("SetWindowTextW"), Strings{"SetWindowTextW(0, saved " + h + ")"});
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_FALSE(headless::window(std::stoi(h)).has_value());
@@ -250,41 +232,35 @@ TEST_F(MessageLoop, QuitCodeIsTheExitCode) {
     EXPECT_EQ(host::runMessageLoop(), 3);
 }
 
-struct AsyncRecord {
-    int runs = 0;
-    std::vector<int> seenByCallbacks;
-    std::vector<std::string> callBeforeRun;
-};
-AsyncRecord asyncRecord;
-
-int countAsyncRun(ClientData, Tcl_Interp*, int code) {
-    ++asyncRecord.runs;
-    asyncRecord.callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
-    return code;
-}
-
 TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
     startHostOrFail();
-    asyncRecord = {};
-    Tcl_AsyncHandler handler = Tcl_AsyncCreate(countAsyncRun, nullptr);
+    // The handler's runs, their count as each callback saw it, and the platform call before each run.
+    static int runs = 0;
+    static std::vector<int> seenByCallbacks;
+    static Strings callBeforeRun;
+    Tcl_AsyncHandler handler = Tcl_AsyncCreate(
+        [](ClientData, Tcl_Interp*, int code) {
+            ++runs;
+            callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
+            return code;
+        },
+        nullptr);
     // Marked while the loop has not yet dispatched anything.
     Tcl_AsyncMark(handler);
-    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postCallback([] { seenByCallbacks.push_back(runs); });
     headless::postCallback([handler] {
-        asyncRecord.seenByCallbacks.push_back(asyncRecord.runs);
+        seenByCallbacks.push_back(runs);
         Tcl_AsyncMark(handler);  // marked while waiting for a message
     });
-    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postCallback([] { seenByCallbacks.push_back(runs); });
     headless::postMessage({support::mainWindow(), platform::kWmCommand, 2, 0});
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::runMessageLoop(), 0);
     Tcl_AsyncDelete(handler);
 
-    EXPECT_EQ(asyncRecord.seenByCallbacks, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(asyncRecord.runs, 2);
-    for (const std::string& call : asyncRecord.callBeforeRun) {
-        EXPECT_EQ(call.rfind("DispatchMessageW(", 0), 0u) << call;
-    }
+    EXPECT_EQ(seenByCallbacks, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(runs, 2);
+    for (const std::string& call : callBeforeRun) EXPECT_EQ(call.rfind("DispatchMessageW(", 0), 0u) << call;
 }
 
 TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
@@ -293,7 +269,7 @@ TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
     // The queue runs dry without closeWhenIdle: the next retrieval fails.
     const int code = host::runMessageLoop();
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"d'oh|16|some weird error in GetMessage"});
+    EXPECT_EQ(boxes(), Strings{"d'oh|16|some weird error in GetMessage"});
     EXPECT_EQ(headless::countCalls("DispatchMessageW"), 1);
 
     EXPECT_EQ(host::shutDown(code), 1);
@@ -314,12 +290,12 @@ TEST_F(MessageLoop, FailingSaveShowsItsTrailAndStillDeletesTheInterpreter) {
     startHostOrFail("proc ::config::save {} {error \"disk full\"}");
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|disk full\n"
-                                                "    while executing\n"
-                                                "\"error \"disk full\"\"\n"
-                                                "    (procedure \"::config::save\" line 1)\n"
-                                                "    invoked from within\n"
-                                                "\"::config::save\""});
+    EXPECT_EQ(boxes(), Strings{R"(error on exit in ::config::save|16|disk full
+    while executing
+"error "disk full""
+    (procedure "::config::save" line 1)
+    invoked from within
+"::config::save")"});
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_EQ(headless::consoleOutput(), "");
 }
@@ -355,9 +331,8 @@ set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
     EXPECT_NE(console.find("failed to destroy window\n"), std::string::npos) << console;
     // Every action ran, the last one too, and ::config::save after them.
     const std::string h0 = std::to_string(h);
-    EXPECT_EQ(callsNamed("SetWindowTextW"), (std::vector<std::string>{"SetWindowTextW(424242, x)",
-                                                                       "SetWindowTextW(0, reached)",
-                                                                       "SetWindowTextW(0, saved " + h0 + ")"}));
+    EXPECT_EQ(callsNamed("SetWindowTextW"), (Strings{"SetWindowTextW(424242, x)", "SetWindowTextW(0, reached)",
+                                                      "SetWindowTextW(0, saved " + h0 + ")"}));
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 

@@ -10,8 +10,8 @@ namespace {
 using namespace host_test;
 using Translation = StartedInTest;
 
-std::vector<std::string> captions() {
-    std::vector<std::string> out;
+Strings captions() {
+    Strings out;
     for (const auto& box : headless::messageBoxes()) out.push_back(box.caption);
     return out;
 }
@@ -20,13 +20,13 @@ TEST_F(Translation, FailuresShowABoxPerTextEvenWhileABoxIsUp) {
     startHostOrFail("rename ::locale::translate {}");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut 16463 Open a; ::menu::menu Quit q;"
                    " ::menu::submenu Recent {}}").code, TCL_OK);
-    EXPECT_EQ(captions(), (std::vector<std::string>{"error in translateObj", "error in translate", "error in translateObj",
-                                                    "error in translate"}));
+    EXPECT_EQ(captions(),
+              (Strings{"error in translateObj", "error in translate", "error in translateObj", "error in translate"}));
     for (const auto& box : headless::messageBoxes()) {
         EXPECT_EQ(box.style, 0u);
         EXPECT_EQ(box.text.rfind("invalid command name \"::locale::translate\"\n    while executing\n", 0), 0u) << box.text;
     }
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"Open\tCtrl+O", "Quit", "Recent"}));
+    EXPECT_EQ(labels(bar()), (Strings{"Open\tCtrl+O", "Quit", "Recent"}));
     EXPECT_EQ(headless::countCalls("MessageBoxW"), 4);
     // A modal box runs a message loop: commands can arrive before it returns.
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Old {lappend ::ran old}}").code, TCL_OK);
@@ -34,10 +34,10 @@ TEST_F(Translation, FailuresShowABoxPerTextEvenWhileABoxIsUp) {
     const auto built = eval("::menu::createmenu {::menu::menu New {lappend ::ran new}; ::menu::menu Other x}");
     ASSERT_EQ(built.code, TCL_OK);
     // The first box comes before New stores its action, the second after.
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"old", "new"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"old", "new"}));
     // The actions left the interrupted item's result alone: the failed translation's message.
     EXPECT_EQ(built.result, "invalid command name \"::locale::translate\"");
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"New", "Other"}));
+    EXPECT_EQ(labels(bar()), (Strings{"New", "Other"}));
 }
 
 TEST_F(Translation, TextsAreTranslatedInOrderAndAFailureAffectsOnlyItsWord) {
@@ -55,10 +55,9 @@ TEST_F(Translation, TextsAreTranslatedInOrderAndAFailureAffectsOnlyItsWord) {
                    " ::menu::menu -ishortcut 16463 Blank b;"
                    " ::menu::submenu Sub {::menu::menu -ishortcut 0 Plain p}"
                    "}").code, TCL_OK);
-    EXPECT_EQ(globalList("::asked"), (std::vector<std::string>{"All", "Shift+", "Ctrl+", "Alt+", "Blank", "Ctrl+",
-                                                               "Plain", "Sub"}));
-    EXPECT_EQ(labels(bar()), (std::vector<std::string>{"<All>\t<Shift+>Strg+<Alt+>K", "\tStrg+O", "<Sub>"}));
-    EXPECT_EQ(labels(items(bar())[2].subMenu), std::vector<std::string>{"<Plain>"});
+    EXPECT_EQ(globalList("::asked"), (Strings{"All", "Shift+", "Ctrl+", "Alt+", "Blank", "Ctrl+", "Plain", "Sub"}));
+    EXPECT_EQ(labels(bar()), (Strings{"<All>\t<Shift+>Strg+<Alt+>K", "\tStrg+O", "<Sub>"}));
+    EXPECT_EQ(labels(items(bar())[2].subMenu), Strings{"<Plain>"});
     EXPECT_TRUE(headless::messageBoxes().empty());
     ASSERT_EQ(eval(R"tcl(
         proc ::locale::translate {text} {
@@ -66,7 +65,7 @@ TEST_F(Translation, TextsAreTranslatedInOrderAndAFailureAffectsOnlyItsWord) {
             return "T($text)"
         })tcl").code, TCL_OK);
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu -ishortcut [expr {0x6053}] Save s}").code, TCL_OK);
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"T(Save)\tT(Shift+)Ctrl+S"});
+    EXPECT_EQ(labels(bar()), Strings{"T(Save)\tT(Shift+)Ctrl+S"});
     ASSERT_EQ(headless::messageBoxes().size(), 1u);
     EXPECT_EQ(headless::messageBoxes()[0].caption, "error in translate");
     EXPECT_EQ(headless::messageBoxes()[0].text.rfind("no word for Ctrl+\n", 0), 0u);
@@ -77,22 +76,18 @@ TEST_F(Translation, BridgeVariantsFallBackAndHandOutReferences) {
     Tcl_Interp* interp = host::interpreter();
     EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "good").get()), "GOOD");
     EXPECT_STREQ(Tcl_GetString(commands::translatedText(interp, "bad").get()), "bad");
-    Tcl_Obj* word = Tcl_NewStringObj("bad", -1);
-    Tcl_IncrRefCount(word);
-    EXPECT_EQ(commands::translatedText(interp, word).get(), word);
-    Tcl_DecrRefCount(word);
+    const support::TclRef word(Tcl_NewStringObj("bad", -1));
+    EXPECT_EQ(commands::translatedText(interp, word.get()).get(), word.get());
     const support::TclRef fresh = commands::translatedText(interp, "bad");
     EXPECT_STREQ(Tcl_GetString(fresh.get()), "bad");
     EXPECT_EQ(fresh.get()->refCount, 1);
-    Tcl_Obj* fine = Tcl_NewStringObj("fine", -1);
-    Tcl_IncrRefCount(fine);
-    const support::TclRef translated = commands::translatedText(interp, fine);
+    const support::TclRef fine(Tcl_NewStringObj("fine", -1));
+    const support::TclRef translated = commands::translatedText(interp, fine.get());
     EXPECT_STREQ(Tcl_GetString(translated.get()), "FINE");
     // Still ours after the interpreter result moves on.
     Tcl_ResetResult(interp);
     EXPECT_EQ(translated.get()->refCount, 1);
-    Tcl_DecrRefCount(fine);
-    EXPECT_EQ(captions(), (std::vector<std::string>{"error in translate", "error in translateObj", "error in translate"}));
+    EXPECT_EQ(captions(), (Strings{"error in translate", "error in translateObj", "error in translate"}));
 }
 
 TEST_F(Translation, TranslationsThatBuildBarsOrDestroyTheWindow) {
@@ -108,10 +103,10 @@ TEST_F(Translation, TranslationsThatBuildBarsOrDestroyTheWindow) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu First f; ::menu::menu Outer o; ::menu::menu Last l}").code, TCL_OK);
     // The nested item took the next ID and position; the outer one keeps the ID
     // it took before translating and goes in after it.
-    std::vector<std::string> idsAndTexts;
+    Strings idsAndTexts;
     for (const auto& item : items(bar())) idsAndTexts.push_back(std::to_string(item.id) + " " + item.text);
-    EXPECT_EQ(idsAndTexts, (std::vector<std::string>{"40000 First", "40002 Nested", "40001 Outer", "40003 Last"}));
-    EXPECT_EQ(globalList("::refused"), (std::vector<std::string>{"1", "not valid here - a menu is being built"}));
+    EXPECT_EQ(idsAndTexts, (Strings{"40000 First", "40002 Nested", "40001 Outer", "40003 Last"}));
+    EXPECT_EQ(globalList("::refused"), (Strings{"1", "not valid here - a menu is being built"}));
     EXPECT_EQ(strayMenus(bar()), 0);
     // A submenu outside createmenu translates its caption with no body running:
     // the translation may build and install a bar before the item is inserted.
@@ -128,7 +123,7 @@ TEST_F(Translation, TranslationsThatBuildBarsOrDestroyTheWindow) {
     headless::clearConsoleOutput();
     ASSERT_EQ(eval("::menu::submenu Orphan {::menu::menu Child c}").code, TCL_OK);
     EXPECT_FALSE(headless::menuExists(leftover));
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"FromTranslation"});
+    EXPECT_EQ(labels(bar()), Strings{"FromTranslation"});
     // The leftover it would have gone into is gone, so its insertion fails and the submenu is freed.
     EXPECT_EQ(headless::consoleOutput(), "Invalid menu handle.\r\n in ::menu::submenu\n\n");
     EXPECT_EQ(brokenInvariant(), "");
@@ -139,10 +134,10 @@ TEST_F(Translation, TranslationsThatBuildBarsOrDestroyTheWindow) {
     ASSERT_EQ(eval("::menu::createmenu {error stop}").code, TCL_ERROR);
     EXPECT_EQ(eval("::menu::menu -ishortcut 16463 Orphan {lappend ::ran orphan}").outcome(),
               "error: not valid here - must be called from within createmenu");
-    EXPECT_EQ(labels(bar()), std::vector<std::string>{"FromTranslation"});
+    EXPECT_EQ(labels(bar()), Strings{"FromTranslation"});
     command(40000);
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"t"});
+    EXPECT_EQ(globalList("::ran"), Strings{"t"});
 
     // When the translation leaves a new leftover menu, the item joins it with
     // an ID of that menu's numbering.

@@ -22,11 +22,7 @@ TEST(Utf16, ConvertsBothWaysKeepsNulsAndReplacesOrCutsOnlyBetweenCharacters) {
     EXPECT_EQ(utf8FromUtf16(utf16), utf8);
     // Tcl 8.6 may hold U+1F600 as two three-byte surrogates.
     EXPECT_EQ(utf16FromUtf8("\xED\xA0\xBD\xED\xB8\x80"), u"\U0001F600");
-    struct Case {
-        std::string utf8;
-        std::u16string utf16;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::u16string> cases[] = {
         {"\xFC" "b", u"\uFFFD" "b"},                 // an ANSI byte
         {"\xC3", u"\uFFFD"},                          // cut at the end
         {"\xE6\x97" "x", u"\uFFFD" "x"},              // cut before another character: one replacement
@@ -35,7 +31,7 @@ TEST(Utf16, ConvertsBothWaysKeepsNulsAndReplacesOrCutsOnlyBetweenCharacters) {
         {"\x80" "a", u"\uFFFD" "a"},                  // a lone continuation byte
         {"\xED\xA0\xBD" "a", u"\uFFFD" "a"},          // a surrogate without its partner
     };
-    for (const Case& c : cases) EXPECT_EQ(utf16FromUtf8(c.utf8), c.utf16) << c.utf8;
+    for (const auto& [bytes, replaced] : cases) EXPECT_EQ(utf16FromUtf8(bytes), replaced) << bytes;
     // Unpaired surrogates from Windows: Tcl gets valid UTF-8.
     EXPECT_EQ(utf8FromUtf16(std::u16string{u'a', char16_t(0xD83D), u'b', char16_t(0xDE00)}),
               "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");

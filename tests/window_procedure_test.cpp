@@ -16,8 +16,7 @@ TEST_F(WindowProcedure, ResizesCommandRangeAndDestroy) {
     headless::resizeWindow(window, 400, 300);
     // Minimised (wParam 1) counts like any other.
     EXPECT_EQ(headless::sendMessage({window, platform::kWmSize, 1, 0}), 1);
-    EXPECT_EQ(globalList("::test::resizes"),
-              (std::vector<std::string>{"0 0 384 261", "0 0 384 261"}));
+    EXPECT_EQ(globalList("::test::resizes"), (Strings{"0 0 384 261", "0 0 384 261"}));
     EXPECT_EQ(headless::countCalls("DefWindowProcW"), 0);
 
     // A failing resize script is reported and the message still returns 1.
@@ -31,9 +30,8 @@ TEST_F(WindowProcedure, ResizesCommandRangeAndDestroy) {
     headless::clearCalls();
     EXPECT_EQ(command(39999), 0);
     EXPECT_EQ(command(50000), 0);
-    EXPECT_EQ(callsNamed("DefWindowProcW("),
-              (std::vector<std::string>{"DefWindowProcW(" + std::to_string(support::mainWindow()) + ", 0x111, 39999, 0)",
-                                        "DefWindowProcW(" + std::to_string(support::mainWindow()) + ", 0x111, 50000, 0)"}));
+    const std::string defaultHandling = "DefWindowProcW(" + std::to_string(window) + ", 0x111, ";
+    EXPECT_EQ(callsNamed("DefWindowProcW("), (Strings{defaultHandling + "39999, 0)", defaultHandling + "50000, 0)"}));
     EXPECT_FALSE(global("::ran").has_value());
     headless::clearCalls();
     EXPECT_EQ(command(40000), 0);
@@ -41,11 +39,11 @@ TEST_F(WindowProcedure, ResizesCommandRangeAndDestroy) {
     // Only the low word names the command: 0x19C40 is 40000 with a high word of 1.
     EXPECT_EQ(command(40000, 0xFFFF), 0);
     EXPECT_EQ(headless::sendMessage({support::mainWindow(), platform::kWmCommand, 0x19C40, 12345}), 0);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"40000", "49999", "40000", "40000"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"40000", "49999", "40000", "40000"}));
     EXPECT_EQ(headless::countCalls("DefWindowProcW"), 0);
     headless::clearCalls();
     EXPECT_EQ(headless::sendMessage({support::mainWindow(), platform::kWmDestroy, 0, 0}), 0);
-    EXPECT_EQ(callsNamed("PostQuitMessage("), std::vector<std::string>{"PostQuitMessage(0)"});
+    EXPECT_EQ(callsNamed("PostQuitMessage("), Strings{"PostQuitMessage(0)"});
     EXPECT_EQ(host::runMessageLoop(), 0);
 }
 
@@ -53,12 +51,12 @@ TEST_F(WindowProcedure, ActionsOfShortcutsAndItemsFailingMissingOrReplaced) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Skip s; ::menu::menu -ishortcut 16463 Open {lappend ::ran [incr ::n]}}").code, TCL_OK);
     command(40001);
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"1", "2"}));
     // The script changes the element: both ways run the new value.
     ASSERT_EQ(eval("set ::menu::actions(40001) {lappend ::ran changed}").code, TCL_OK);
     key(0x4F, false, true, false);
     command(40001);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"1", "2", "changed", "changed"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"1", "2", "changed", "changed"}));
     // The key message goes on to the default handling after its command ran.
     headless::clearCalls();
     key(0x4F, false, true, false);
@@ -72,7 +70,7 @@ TEST_F(WindowProcedure, ActionsOfShortcutsAndItemsFailingMissingOrReplaced) {
     EXPECT_EQ(headless::consoleOutput(),
               "action failed\naction failed\n    while executing\n\"error \"action failed\"\"\n");
     command(40001);
-    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"good"});
+    EXPECT_EQ(globalList("::ran"), Strings{"good"});
     eval("unset -nocomplain ::ran");
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu A {lappend ::ran a}; ::menu::menu B {lappend ::ran b}}").code, TCL_OK);
     headless::clearConsoleOutput();
@@ -88,9 +86,9 @@ TEST_F(WindowProcedure, ActionsOfShortcutsAndItemsFailingMissingOrReplaced) {
     // An array the script builds again works as before.
     ASSERT_EQ(eval("unset ::menu::actions; ::menu::createmenu {::menu::menu C {lappend ::ran c}}").code, TCL_OK);
     command(40000);
-    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"c"});
-    eval("unset -nocomplain ::ran");
+    EXPECT_EQ(globalList("::ran"), Strings{"c"});
     ASSERT_EQ(eval(R"tcl(
+        unset -nocomplain ::ran
         proc ::rebuild {tag} {
             ::menu::createmenu [list ::menu::menu -ishortcut 16463 Again [list ::rebuild again]]
             lappend ::ran $tag
@@ -101,25 +99,24 @@ TEST_F(WindowProcedure, ActionsOfShortcutsAndItemsFailingMissingOrReplaced) {
         })tcl").code, TCL_OK);
     const platform::MenuHandle first = bar();
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"first", "after-first"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"first", "after-first"}));
     EXPECT_FALSE(headless::menuExists(first));
     EXPECT_EQ(global("::menu::actions(40000)"), "::rebuild again");
     command(40000);
     key(0x4F, false, true, false);
-    EXPECT_EQ(globalList("::ran"), (std::vector<std::string>{"first", "after-first", "again", "again"}));
+    EXPECT_EQ(globalList("::ran"), (Strings{"first", "after-first", "again", "again"}));
 
     ASSERT_EQ(eval("set ::menu::actions(40001) {unset ::menu::actions; lappend ::ran vanished}").code, TCL_OK);
     command(40001);
     EXPECT_EQ(globalList("::ran").back(), "vanished");
     EXPECT_EQ(brokenInvariant(), "");
-    eval("unset -nocomplain ::ran");
-    ASSERT_EQ(eval("::menu::createmenu {::menu::submenu File {"
+    ASSERT_EQ(eval("unset -nocomplain ::ran; ::menu::createmenu {::menu::submenu File {"
                    " ::menu::menu -ishortcut [expr {0x8073}] Exit {lappend ::ran exit; ::screen::destroywnd $parentwindow}"
                    "}}").code, TCL_OK);
     headless::postKey(support::mainWindow(), 0x41, false, true, false);
     headless::postKey(support::mainWindow(), 0x73, false, false, true);
     EXPECT_EQ(host::runMessageLoop(), 0);
-    EXPECT_EQ(globalList("::ran"), std::vector<std::string>{"exit"});
+    EXPECT_EQ(globalList("::ran"), Strings{"exit"});
     EXPECT_FALSE(headless::window(support::mainWindow()).has_value());
     EXPECT_EQ(headless::liveMenuCount(), 0);
     EXPECT_EQ(headless::liveAcceleratorTableCount(), 1);  // kept for the life of the process
