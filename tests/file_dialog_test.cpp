@@ -145,9 +145,7 @@ TEST_F(FileDialog, CentredOnTheMainWindowAndCommandsRunWhileItIsUp) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"
                    " ::screen::destroywnd $parentwindow}}").code, TCL_OK);
     headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
-    answer.whileOpen = [] {
-        headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0});
-    };
+    answer.whileOpen = [] { command(40000); };
     headless::queueDialogAnswer(answer);
     EXPECT_EQ(eval("::vesk::filedlg -title Open {All|*.*}").outcome(), "ok: {C:\\a.txt}");
     EXPECT_FALSE(headless::window(support::mainWindow()).has_value());

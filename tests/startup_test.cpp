@@ -11,8 +11,6 @@ using FileArguments = StartedInTest;
 using MessageLoop = StartedInTest;
 using ConsoleReport = Host;
 
-std::string handleText() { return std::to_string(support::mainWindow()); }
-
 // The message boxes shown, each as "caption|style|text".
 Strings boxes() {
     Strings out;
@@ -41,19 +39,17 @@ constexpr std::string_view kSaveTrace =
 
 TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     startHostOrFail("set ::test::boundsAtStart [::screen::getbounds $parentwindow]", 3);
-    const std::string h = handleText();
+    const std::string h = std::to_string(support::mainWindow());
 
     const Strings expected = {
         "GetModuleFileNameW(259)",
-        "AllocConsole()",
-        "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
-        "SetStdHandle(-11, 7)",
-        "SetStdHandle(-12, 7)",
+        // The console, standard output and standard error on it.
+        "AllocConsole()", "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
+        "SetStdHandle(-11, 7)", "SetStdHandle(-12, 7)",
+        // The window, shown before the script runs and measured by it.
         "RegisterClassExW(0x3, 32512, 5, VESK2APP)",
         "CreateWindowExW(0, VESK2APP, no title, 0x2CF0000, 0x80000000, 0, 0x80000000, 0)",
-        "ShowWindow(" + h + ", 3)",
-        "UpdateWindow(" + h + ")",
-        "GetWindowRect(" + h + ")",
+        "ShowWindow(" + h + ", 3)", "UpdateWindow(" + h + ")", "GetWindowRect(" + h + ")",
         "GetCommandLineW()",
     };
     EXPECT_EQ(headless::calls(), expected);
@@ -74,10 +70,10 @@ TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
               "::menu::createmenu ::menu::menu ::menu::separator ::menu::submenu ::screen::destroywnd "
               "::screen::doresize ::screen::getbounds ::screen::getclientrect ::screen::setbounds "
               "::screen::setwindowtext ::vesk::filedialog ::vesk::filedlg ::vesk::querytimer");
-    EXPECT_EQ(global("parentwindow"), handleText());
+    EXPECT_EQ(global("parentwindow"), h);
 
     EXPECT_EQ(eval("set parentwindow 5").outcome(), "error: can't set \"parentwindow\": linked variable is read-only");
-    EXPECT_EQ(global("parentwindow"), handleText());
+    EXPECT_EQ(global("parentwindow"), h);
     EXPECT_EQ(eval("::screen::getclientrect $parentwindow").result, "0 0 640 480");
 }
 
@@ -217,7 +213,7 @@ TEST_F(FileArguments, EachFileIsOpenedThenMergedInOrder) {
 
 TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
     startHostOrFail(kSaveTrace);
-    const std::string h = handleText();
+    const std::string h = std::to_string(support::mainWindow());
     headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
     // ::config::save ran once, with parentwindow still holding the old handle.
@@ -240,13 +236,11 @@ TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
     static int runs = 0;
     static std::vector<int> seenByCallbacks;
     static Strings callBeforeRun;
-    Tcl_AsyncHandler handler = Tcl_AsyncCreate(
-        [](ClientData, Tcl_Interp*, int code) {
-            ++runs;
-            callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
-            return code;
-        },
-        nullptr);
+    Tcl_AsyncHandler handler = Tcl_AsyncCreate([](ClientData, Tcl_Interp*, int code) {
+        ++runs;
+        callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
+        return code;
+    }, nullptr);
     // Marked while the loop has not yet dispatched anything.
     Tcl_AsyncMark(handler);
     headless::postCallback([] { seenByCallbacks.push_back(runs); });
@@ -332,9 +326,8 @@ set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
     EXPECT_NE(console.find("invalid command name \"no\"\n"), std::string::npos) << console;
     EXPECT_NE(console.find("failed to destroy window\n"), std::string::npos) << console;
     // Every action ran, the last one too, and ::config::save after them.
-    const std::string h0 = std::to_string(h);
     EXPECT_EQ(callsNamed("SetWindowTextW"), (Strings{"SetWindowTextW(424242, x)", "SetWindowTextW(0, reached)",
-                                                      "SetWindowTextW(0, saved " + h0 + ")"}));
+                                                      "SetWindowTextW(0, saved " + std::to_string(h) + ")"}));
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 

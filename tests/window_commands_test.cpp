@@ -94,7 +94,7 @@ proc ::test::grow {handle} { ::screen::setbounds $handle {0 0 400 300} })tcl").c
 proc ::test::ask {} { catch { ::vesk::filedlg {All|*.*} } }
 set ::test::levels {})tcl").code, TCL_OK);
     headless::DialogAnswer answer = headless::cancelDialog();
-    answer.whileOpen = [] { headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0}); };
+    answer.whileOpen = [] { command(40000); };
     headless::queueDialogAnswer(std::move(answer));
     headless::clearConsoleOutput();
     eval("::test::ask");
