@@ -1,6 +1,7 @@
 // ::vesk::filedlg: option parsing, the filter block and index, what the
 // platform dialog is given, the selection as a list, failures, centring.
 #include "commands/file_dialog.h"
+#include "support/tcl_ref.h"
 #include "tests/host_test.h"
 
 namespace {
@@ -25,31 +26,27 @@ TEST_F(FileDialog, WrongArgumentsShowNoDialogAndFiltersBecomeBlocks) {
     // Without "--" a filter that begins with '-' is taken for an option.
     EXPECT_EQ(eval("::vesk::filedlg -All|*").code, TCL_ERROR);
     EXPECT_TRUE(headless::dialogs().empty());
-    struct Case {
-        std::string text;
-        std::string block;
-        std::uint32_t index;
-    };
     using namespace std::string_literals;
-    const Case cases[] = {
+    // The filter text, its block and its index.
+    const std::tuple<std::string, std::string, std::uint32_t> cases[] = {
         {"Text|*.txt|All|*.*", "Text\0*.txt\0All\0*.*\0\0"s, 1},
         {"Text|*.txt|All|*.*|", "Text\0*.txt\0All\0*.*\0\0\0"s, 2},
         {"Text|*.txt", "Text\0*.txt\0\0"s, 0},
         {"", "\0\0"s, 0},
         {"A|a|B|b|C|c", "A\0a\0B\0b\0C\0c\0\0"s, 2},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const commands::FilterBlock block = commands::convertFilter(c.text);
-        EXPECT_EQ(std::string(block.bytes.get(), block.size), c.block);
-        EXPECT_EQ(block.index, c.index);
+    for (const auto& [text, expectedBlock, index] : cases) {
+        SCOPED_TRACE(text);
+        const commands::FilterBlock block = commands::convertFilter(text);
+        EXPECT_EQ(std::string(block.bytes.get(), block.size), expectedBlock);
+        EXPECT_EQ(block.index, index);
 
         headless::queueDialogAnswer(headless::cancelDialog());
-        evalWords({"::vesk::filedlg", "--", c.text});
+        evalWords({"::vesk::filedlg", "--", text});
         // The dialog reads the pairs up to the first empty string.
         const std::string& seen = lastDialog().filterBlock;
-        EXPECT_EQ(seen, c.block.substr(0, seen.size()));
-        EXPECT_EQ(lastDialog().filterIndex, c.index);
+        EXPECT_EQ(seen, expectedBlock.substr(0, seen.size()));
+        EXPECT_EQ(lastDialog().filterIndex, index);
     }
     // "--" lets a filter begin with '-'.
     headless::queueDialogAnswer(headless::cancelDialog());
@@ -58,12 +55,8 @@ TEST_F(FileDialog, WrongArgumentsShowNoDialogAndFiltersBecomeBlocks) {
 }
 
 TEST_F(FileDialog, FieldsKindSelectionAndResultCodes) {
-    struct Case {
-        const char* options;
-        bool save;
-        std::optional<std::string> title;
-    };
-    const Case cases[] = {
+    // The options, whether they ask for the save dialog, and the title they give.
+    const std::tuple<const char*, bool, std::optional<std::string>> cases[] = {
         {"", false, std::nullopt},
         {"-save", true, std::nullopt},
         {"-save -open", false, std::nullopt},
@@ -72,18 +65,18 @@ TEST_F(FileDialog, FieldsKindSelectionAndResultCodes) {
         {"-title First -title Second -noplaces", false, "Second"},
         {"-addtorecent -title {} --", false, ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.options);
+    for (const auto& [options, save, title] : cases) {
+        SCOPED_TRACE(options);
         headless::queueDialogAnswer(headless::cancelDialog());
-        EXPECT_EQ(eval(std::string("::vesk::filedlg ") + c.options + " {Text|*.txt}").code, TCL_ERROR);
+        EXPECT_EQ(eval(std::string("::vesk::filedlg ") + options + " {Text|*.txt}").code, TCL_ERROR);
         const auto& d = lastDialog();
         // "save size flags maxFile fileStartsEmpty hasHook"; the save dialog asks before replacing.
         EXPECT_EQ(std::to_string(d.save) + " " + std::to_string(d.structSize) + " " + std::to_string(d.flags) + " " +
                       std::to_string(d.maxFile) + " " + std::to_string(d.fileStartsEmpty) + std::to_string(d.hasHook),
-                  std::to_string(c.save) + " 76 " + std::to_string(c.save ? 0x881A26u : 0x881A24u) + " 32768 11");
+                  std::to_string(save) + " 76 " + std::to_string(save ? 0x881A26u : 0x881A24u) + " 32768 11");
         EXPECT_EQ(d.owner, support::mainWindow());
         EXPECT_EQ(std::to_string(d.owner), global("parentwindow"));
-        EXPECT_EQ(d.title, c.title);
+        EXPECT_EQ(d.title, title);
     }
     EXPECT_EQ(headless::countCalls("GetSaveFileNameW"), 3);
     EXPECT_EQ(headless::countCalls("GetOpenFileNameW"), 4);
@@ -95,14 +88,11 @@ TEST_F(FileDialog, FieldsKindSelectionAndResultCodes) {
     EXPECT_EQ(eval("::vesk::filedlg -save {All|*.*}").code, TCL_OK);
     // Bytes pass unchanged, whatever their encoding.
     EXPECT_EQ(listElements(Tcl_GetObjResult(host::interpreter())),
-              (std::vector<std::string>{"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
+              (Strings{"C:\\dir", "a.txt", "b {x}.txt", "\xC3\xA9t\xE9.txt"}));
 
     // An empty block (the first byte NUL) is an empty result.
     const char empty[] = {'\0', 'x', '\0', '\0'};
-    Tcl_Obj* none = commands::convertSelection(empty, sizeof empty);
-    Tcl_IncrRefCount(none);
-    EXPECT_STREQ(Tcl_GetString(none), "");
-    Tcl_DecrRefCount(none);
+    EXPECT_STREQ(Tcl_GetString(support::TclRef(commands::convertSelection(empty, sizeof empty)).get()), "");
     headless::queueDialogAnswer(headless::cancelDialog());
     EXPECT_EQ(eval("::vesk::filedlg {All|*.*}").outcome(), "error: error on GetOpenFileName/GetSaveFileName: 0");
 
@@ -120,12 +110,8 @@ TEST_F(FileDialog, FieldsKindSelectionAndResultCodes) {
 }
 
 TEST_F(FileDialog, CentredOnTheMainWindowAndCommandsRunWhileItIsUp) {
-    struct Case {
-        platform::Rect main;
-        platform::Rect dialog;
-        platform::Rect expected;
-    };
-    const Case cases[] = {
+    // The main window's frame, the dialog's, and where the dialog goes.
+    const std::tuple<platform::Rect, platform::Rect, platform::Rect> cases[] = {
         {{100, 100, 900, 700}, {0, 0, 500, 400}, {250, 200, 750, 600}},
         {{100, 100, 901, 700}, {0, 0, 500, 400}, {250, 200, 750, 600}},
         {{100, 100, 900, 700}, {0, 0, 901, 400}, {50, 200, 951, 600}},
@@ -138,14 +124,14 @@ TEST_F(FileDialog, CentredOnTheMainWindowAndCommandsRunWhileItIsUp) {
     };
     EXPECT_EQ(commands::centredPosition({-300, -200, 0, 0}, {0, 0, 100, 50}).x, -200);
     const platform::WindowHandle window = support::mainWindow();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.main.left << "," << c.main.right << " / " << c.dialog.right - c.dialog.left);
-        ASSERT_TRUE(platform::setWindowPos(window, 0, c.main.left, c.main.top, c.main.right - c.main.left,
-                                           c.main.bottom - c.main.top, platform::kSwpNoZOrder));
-        headless::setDialogFrame(c.dialog);
+    for (const auto& [main, dialog, expected] : cases) {
+        SCOPED_TRACE(text(main) + " / " + text(dialog));
+        ASSERT_TRUE(platform::setWindowPos(window, 0, main.left, main.top, main.right - main.left,
+                                           main.bottom - main.top, platform::kSwpNoZOrder));
+        headless::setDialogFrame(dialog);
         headless::queueDialogAnswer(headless::cancelDialog());
         eval("::vesk::filedlg {All|*.*}");
-        EXPECT_EQ(text(lastDialog().frameAfterHook), text(c.expected));
+        EXPECT_EQ(text(lastDialog().frameAfterHook), text(expected));
     }
     const auto moves = callsNamed("SetWindowPos(");
     ASSERT_FALSE(moves.empty());
@@ -159,9 +145,7 @@ TEST_F(FileDialog, CentredOnTheMainWindowAndCommandsRunWhileItIsUp) {
     ASSERT_EQ(eval("::menu::createmenu {::menu::menu Close {::menu::createmenu {::menu::menu X x};"
                    " ::screen::destroywnd $parentwindow}}").code, TCL_OK);
     headless::DialogAnswer answer = headless::chooseFiles({"C:\\a.txt"});
-    answer.whileOpen = [] {
-        headless::sendMessage({support::mainWindow(), platform::kWmCommand, 40000, 0});
-    };
+    answer.whileOpen = [] { command(40000); };
     headless::queueDialogAnswer(answer);
     EXPECT_EQ(eval("::vesk::filedlg -title Open {All|*.*}").outcome(), "ok: {C:\\a.txt}");
     EXPECT_FALSE(headless::window(support::mainWindow()).has_value());

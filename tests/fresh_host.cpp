@@ -119,8 +119,7 @@ std::optional<std::vector<std::string>> listElements(std::string_view text) {
 
 std::optional<std::string> global(const char* name) {
     const char* value = Tcl_GetVar(host::interpreter(), name, TCL_GLOBAL_ONLY);
-    if (value == nullptr) return std::nullopt;
-    return std::string(value);
+    return value ? std::optional<std::string>(value) : std::nullopt;
 }
 
 std::vector<std::string> globalList(const char* name) {

@@ -10,6 +10,7 @@
 namespace host_test {
 
 using namespace fresh_host;
+using Strings = std::vector<std::string>;
 
 template <bool kStartAtSetUp>
 class Fixture : public ::testing::Test {

@@ -41,11 +41,9 @@ inline void* guardedAllocate(std::size_t bytes) {
 
 // The pointer array has a slot per run of blanks, plus the first argument and the null.
 inline std::size_t slotsFor(const std::string& text) {
+    const auto blank = [&](std::size_t at) { return text[at] == ' ' || text[at] == '\t'; };
     std::size_t slots = 2;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto blank = [&](std::size_t at) { return text[at] == ' ' || text[at] == '\t'; };
-        slots += blank(i) && !(i > 0 && blank(i - 1));
-    }
+    for (std::size_t i = 0; i < text.size(); ++i) slots += blank(i) && !(i > 0 && blank(i - 1));
     return slots;
 }
 

@@ -1,7 +1,5 @@
-// Start-up, the message loop and shut-down.
-#include <string>
-#include <vector>
-
+// Start-up, the message loop, shut-down, and the console reports.
+#include "support/console.h"
 #include "tests/host_test.h"
 #include "tests/split_checked.h"
 
@@ -11,12 +9,11 @@ using namespace host_test;
 using StartUp = StartedInTest;
 using FileArguments = StartedInTest;
 using MessageLoop = StartedInTest;
-
-std::string handleText() { return std::to_string(support::mainWindow()); }
+using ConsoleReport = Host;
 
 // The message boxes shown, each as "caption|style|text".
-std::vector<std::string> boxes() {
-    std::vector<std::string> out;
+Strings boxes() {
+    Strings out;
     for (const auto& box : headless::messageBoxes()) out.push_back(box.caption + "|" + std::to_string(box.style) + "|" + box.text);
     return out;
 }
@@ -27,24 +24,13 @@ using FileCalls = std::vector<std::pair<std::string, std::string>>;
 FileCalls fileCalls() {
     FileCalls out;
     for (const std::string& call : globalList("::test::files")) {
-        const auto words = listElements(call).value_or(std::vector<std::string>{});
+        const auto words = listElements(call).value_or(Strings{});
         EXPECT_EQ(words.size(), 2u) << call;
-        if (words.size() != 2) continue;
-        const auto files = listElements(words[1]).value_or(std::vector<std::string>{});
-        EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << words[1];
-        if (files.size() != 1) continue;
-        out.emplace_back(words[0], files[0]);
+        const auto files = words.size() == 2 ? listElements(words[1]).value_or(Strings{}) : Strings{};
+        EXPECT_EQ(files.size(), 1u) << "not a one-element list: " << call;
+        if (files.size() == 1) out.emplace_back(words[0], files[0]);
     }
     return out;
-}
-
-// Starts with the command line of argv joined, or line when argv is empty; returns the file calls.
-FileCalls startWith(const std::vector<std::string>& argv, const std::string& line, std::string_view extra) {
-    headless::setCommandLine(argv.empty() ? line : split_test::joined(argv));
-    writeScript(extra);
-    int exitCode = 0;
-    EXPECT_TRUE(host::startUp(platform::kSwShowDefault, exitCode) && host::interpreter() != nullptr && support::mainWindow() != 0);
-    return fileCalls();
 }
 
 // ::config::save leaves a trace that outlives the interpreter.
@@ -53,19 +39,17 @@ constexpr std::string_view kSaveTrace =
 
 TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     startHostOrFail("set ::test::boundsAtStart [::screen::getbounds $parentwindow]", 3);
-    const std::string h = handleText();
+    const std::string h = std::to_string(support::mainWindow());
 
-    const std::vector<std::string> expected = {
+    const Strings expected = {
         "GetModuleFileNameW(259)",
-        "AllocConsole()",
-        "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
-        "SetStdHandle(-11, 7)",
-        "SetStdHandle(-12, 7)",
+        // The console, standard output and standard error on it.
+        "AllocConsole()", "CreateFileW(CONOUT$, 0xC0000000, 0, 0, 4, 0x80, 0)",
+        "SetStdHandle(-11, 7)", "SetStdHandle(-12, 7)",
+        // The window, shown before the script runs and measured by it.
         "RegisterClassExW(0x3, 32512, 5, VESK2APP)",
         "CreateWindowExW(0, VESK2APP, no title, 0x2CF0000, 0x80000000, 0, 0x80000000, 0)",
-        "ShowWindow(" + h + ", 3)",
-        "UpdateWindow(" + h + ")",
-        "GetWindowRect(" + h + ")",
+        "ShowWindow(" + h + ", 3)", "UpdateWindow(" + h + ")", "GetWindowRect(" + h + ")",
         "GetCommandLineW()",
     };
     EXPECT_EQ(headless::calls(), expected);
@@ -77,7 +61,7 @@ TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
     EXPECT_TRUE(window->visible);
     EXPECT_EQ(window->className + "|" + window->title, "VESK2APP|no title");
     // The size message of the window's creation is not passed to the script.
-    EXPECT_EQ(globalList("::test::resizes"), std::vector<std::string>{});
+    EXPECT_EQ(globalList("::test::resizes"), Strings{});
     EXPECT_EQ(headless::consoleOutput(), "");
     EXPECT_TRUE(headless::messageBoxes().empty());
 
@@ -86,10 +70,10 @@ TEST_F(StartUp, ShowsTheWindowBeforeTheScriptRunsAndLinksItReadOnly) {
               "::menu::createmenu ::menu::menu ::menu::separator ::menu::submenu ::screen::destroywnd "
               "::screen::doresize ::screen::getbounds ::screen::getclientrect ::screen::setbounds "
               "::screen::setwindowtext ::vesk::filedialog ::vesk::filedlg ::vesk::querytimer");
-    EXPECT_EQ(global("parentwindow"), handleText());
+    EXPECT_EQ(global("parentwindow"), h);
 
     EXPECT_EQ(eval("set parentwindow 5").outcome(), "error: can't set \"parentwindow\": linked variable is read-only");
-    EXPECT_EQ(global("parentwindow"), handleText());
+    EXPECT_EQ(global("parentwindow"), h);
     EXPECT_EQ(eval("::screen::getclientrect $parentwindow").result, "0 0 640 480");
 }
 
@@ -129,28 +113,25 @@ TEST_F(StartUp, MissingScriptIsReportedAndTheLoopStillRuns) {
     // No ::config::save either: its failure is a notice, and the exit is normal.
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|"
-                                                "invalid command name \"::config::save\"\n    while executing\n\"::config::save\""});
+    EXPECT_EQ(boxes(), Strings{"error on exit in ::config::save|16|invalid command name \"::config::save\"\n"
+                               "    while executing\n\"::config::save\""});
 }
 
 TEST_F(StartUp, EndsEarlyWithoutAUsableModulePathOrAWindow) {
-    struct Case {
-        std::string path;
-        const char* notice;
-    };
-    const std::vector<Case> cases = {
+    // The module path and the notice it ends with.
+    const std::pair<std::string, const char*> cases[] = {
         {"", "couldn't retrieve module path"},
         {"vesk2b", "errornous module path"},
         // Cut at the 259-byte limit, its folder would be wrong.
         {"/" + std::string(300, 'd') + "/vesk2b", "couldn't retrieve module path"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+    for (const auto& [path, notice] : cases) {
+        SCOPED_TRACE(path);
         reset();
-        headless::setModuleFileName(c.path);
+        headless::setModuleFileName(path);
         EXPECT_FALSE(startHost());
         EXPECT_EQ(exitCode(), 0);
-        EXPECT_EQ(boxes(), std::vector<std::string>{"error|16|" + std::string(c.notice)});
+        EXPECT_EQ(boxes(), Strings{"error|16|" + std::string(notice)});
         // Nothing after the path: no console, no window, no script.
         EXPECT_EQ(headless::countCalls("AllocConsole"), 0);
         EXPECT_EQ(headless::countCalls("CreateWindowExW"), 0);
@@ -202,30 +183,29 @@ TEST_F(StartUp, FindsTheFolderByThePlatformSeparator) {
 }
 
 TEST_F(FileArguments, EachFileIsOpenedThenMergedInOrder) {
-    struct Case {
-        std::vector<std::string> argv;  // joined into the command line; when empty, line is the command line
-        std::string line;
-        std::string_view extra;
-        FileCalls expected;
-    };
+    using split_test::joined;
     const std::string name = "/home/user/my file {1} [x] $y \"q\".txt";
-    const Case cases[] = {
-        {{"vesk2b"}, "", {}, {}},
-        {{"vesk2b", name}, "", {}, {{"open", name}}},
-        {{"vesk2b", "a b.txt", "$env(HOME)[exit]", "{unbalanced \\"}, "", {},
+    // The command line, the script after the stub, and the file calls.
+    const std::tuple<std::string, std::string_view, FileCalls> cases[] = {
+        {joined({"vesk2b"}), {}, {}},
+        {joined({"vesk2b", name}), {}, {{"open", name}}},
+        {joined({"vesk2b", "a b.txt", "$env(HOME)[exit]", "{unbalanced \\"}), {},
          {{"open", "a b.txt"}, {"merge", "$env(HOME)[exit]"}, {"merge", "{unbalanced \\"}}},
         // Windows-style text is split by its rules.
-        {{}, "\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"", {},
+        {"\"C:\\Program Files\\vesk2b.exe\" \"C:\\some dir\\a.txt\"  b\\\"q\\\".txt \"\"", {},
          {{"open", "C:\\some dir\\a.txt"}, {"merge", "b\"q\".txt"}, {"merge", ""}}},
         // Failing file calls are ignored.
-        {{"vesk2b", "a", "b"}, "", "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }",
+        {joined({"vesk2b", "a", "b"}),
+         "proc ::vesk::filedialog {mode files} { lappend ::test::files [list $mode $files]; error nope }",
          {{"open", "a"}, {"merge", "b"}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.argv.empty() ? c.line : c.argv.back());
+    for (const auto& [line, extra, expected] : cases) {
+        SCOPED_TRACE(line);
         reset();
-        EXPECT_EQ(startWith(c.argv, c.line, c.extra), c.expected);
-        EXPECT_EQ(eval("llength $::test::files").result, std::to_string(c.expected.size()));
+        headless::setCommandLine(line);
+        startHostOrFail(extra);
+        EXPECT_EQ(fileCalls(), expected);
+        EXPECT_EQ(eval("llength $::test::files").result, std::to_string(expected.size()));
         EXPECT_EQ(headless::consoleOutput(), "");
         EXPECT_TRUE(headless::messageBoxes().empty());
     }
@@ -233,11 +213,11 @@ TEST_F(FileArguments, EachFileIsOpenedThenMergedInOrder) {
 
 TEST_F(MessageLoop, ClosingTheWindowSavesAndExitsWithZero) {
     startHostOrFail(kSaveTrace);
-    const std::string h = handleText();
+    const std::string h = std::to_string(support::mainWindow());
     headless::postCallback([] { eval("::screen::destroywnd $parentwindow"); });
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
     // ::config::save ran once, with parentwindow still holding the old handle.
-    EXPECT_EQ(callsNamed("SetWindowTextW"), std::vector<std::string>{"SetWindowTextW(0, saved " + h + ")"});
+    EXPECT_EQ(callsNamed("SetWindowTextW"), Strings{"SetWindowTextW(0, saved " + h + ")"});
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_FALSE(headless::window(std::stoi(h)).has_value());
@@ -250,41 +230,33 @@ TEST_F(MessageLoop, QuitCodeIsTheExitCode) {
     EXPECT_EQ(host::runMessageLoop(), 3);
 }
 
-struct AsyncRecord {
-    int runs = 0;
-    std::vector<int> seenByCallbacks;
-    std::vector<std::string> callBeforeRun;
-};
-AsyncRecord asyncRecord;
-
-int countAsyncRun(ClientData, Tcl_Interp*, int code) {
-    ++asyncRecord.runs;
-    asyncRecord.callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
-    return code;
-}
-
 TEST_F(MessageLoop, AsyncHandlersRunOnlyAfterADispatchedMessage) {
     startHostOrFail();
-    asyncRecord = {};
-    Tcl_AsyncHandler handler = Tcl_AsyncCreate(countAsyncRun, nullptr);
+    // The handler's runs, their count as each callback saw it, and the platform call before each run.
+    static int runs = 0;
+    static std::vector<int> seenByCallbacks;
+    static Strings callBeforeRun;
+    Tcl_AsyncHandler handler = Tcl_AsyncCreate([](ClientData, Tcl_Interp*, int code) {
+        ++runs;
+        callBeforeRun.push_back(headless::calls().empty() ? "" : headless::calls().back());
+        return code;
+    }, nullptr);
     // Marked while the loop has not yet dispatched anything.
     Tcl_AsyncMark(handler);
-    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postCallback([] { seenByCallbacks.push_back(runs); });
     headless::postCallback([handler] {
-        asyncRecord.seenByCallbacks.push_back(asyncRecord.runs);
+        seenByCallbacks.push_back(runs);
         Tcl_AsyncMark(handler);  // marked while waiting for a message
     });
-    headless::postCallback([] { asyncRecord.seenByCallbacks.push_back(asyncRecord.runs); });
+    headless::postCallback([] { seenByCallbacks.push_back(runs); });
     headless::postMessage({support::mainWindow(), platform::kWmCommand, 2, 0});
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::runMessageLoop(), 0);
     Tcl_AsyncDelete(handler);
 
-    EXPECT_EQ(asyncRecord.seenByCallbacks, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(asyncRecord.runs, 2);
-    for (const std::string& call : asyncRecord.callBeforeRun) {
-        EXPECT_EQ(call.rfind("DispatchMessageW(", 0), 0u) << call;
-    }
+    EXPECT_EQ(seenByCallbacks, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(runs, 2);
+    for (const std::string& call : callBeforeRun) EXPECT_EQ(call.rfind("DispatchMessageW(", 0), 0u) << call;
 }
 
 TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
@@ -293,7 +265,7 @@ TEST_F(MessageLoop, FailedGetMessageShowsANoticeThenSaves) {
     // The queue runs dry without closeWhenIdle: the next retrieval fails.
     const int code = host::runMessageLoop();
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"d'oh|16|some weird error in GetMessage"});
+    EXPECT_EQ(boxes(), Strings{"d'oh|16|some weird error in GetMessage"});
     EXPECT_EQ(headless::countCalls("DispatchMessageW"), 1);
 
     EXPECT_EQ(host::shutDown(code), 1);
@@ -314,12 +286,12 @@ TEST_F(MessageLoop, FailingSaveShowsItsTrailAndStillDeletesTheInterpreter) {
     startHostOrFail("proc ::config::save {} {error \"disk full\"}");
     headless::closeWhenIdle(true);
     EXPECT_EQ(host::shutDown(host::runMessageLoop()), 0);
-    EXPECT_EQ(boxes(), std::vector<std::string>{"error on exit in ::config::save|16|disk full\n"
-                                                "    while executing\n"
-                                                "\"error \"disk full\"\"\n"
-                                                "    (procedure \"::config::save\" line 1)\n"
-                                                "    invoked from within\n"
-                                                "\"::config::save\""});
+    EXPECT_EQ(boxes(), Strings{R"(error on exit in ::config::save|16|disk full
+    while executing
+"error "disk full""
+    (procedure "::config::save" line 1)
+    invoked from within
+"::config::save")"});
     EXPECT_EQ(host::interpreter(), nullptr);
     EXPECT_EQ(headless::consoleOutput(), "");
 }
@@ -354,11 +326,80 @@ set ::menu::actions(40004) {::screen::setwindowtext 0 reached}
     EXPECT_NE(console.find("invalid command name \"no\"\n"), std::string::npos) << console;
     EXPECT_NE(console.find("failed to destroy window\n"), std::string::npos) << console;
     // Every action ran, the last one too, and ::config::save after them.
-    const std::string h0 = std::to_string(h);
-    EXPECT_EQ(callsNamed("SetWindowTextW"), (std::vector<std::string>{"SetWindowTextW(424242, x)",
-                                                                       "SetWindowTextW(0, reached)",
-                                                                       "SetWindowTextW(0, saved " + h0 + ")"}));
+    EXPECT_EQ(callsNamed("SetWindowTextW"), (Strings{"SetWindowTextW(424242, x)", "SetWindowTextW(0, reached)",
+                                                      "SetWindowTextW(0, saved " + std::to_string(h) + ")"}));
     EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+// The two console reports, byte for byte.
+// What a system error report for code in context writes to a cleared console.
+std::string reported(std::uint32_t code, const std::string& context) {
+    headless::clearConsoleOutput();
+    headless::setLastError(code);
+    support::reportSystemError(context.c_str());
+    return headless::consoleOutput();
+}
+
+TEST_F(ConsoleReport, InterpreterAndSystemErrorsAndWritesWithoutAConsole) {
+    ASSERT_EQ(eval("proc failing {} {error x}\nfailing").code, TCL_ERROR);
+    support::reportInterpreterError(host::interpreter());
+    EXPECT_EQ(headless::consoleOutput(),
+              "x\n"
+              "x\n"
+              "    while executing\n"
+              "\"error x\"\n"
+              "    (procedure \"failing\" line 1)\n"
+              "    invoked from within\n"
+              "\"failing\"\n");
+
+    // Empty result and no errorInfo: a lone line feed.
+    headless::clearConsoleOutput();
+    Tcl_ResetResult(host::interpreter());
+    Tcl_UnsetVar(host::interpreter(), "errorInfo", TCL_GLOBAL_ONLY);
+    support::reportInterpreterError(host::interpreter());
+    EXPECT_EQ(headless::consoleOutput(), "\n");
+    // The report reads the interpreter and changes nothing in it.
+    EXPECT_EQ(global("errorInfo"), std::nullopt);
+    EXPECT_EQ(reported(1400, "::menu::menu"), "Invalid window handle.\r\n in ::menu::menu\n\n");
+    EXPECT_EQ(callsNamed("FormatMessageW"), Strings{"FormatMessageW(0x1300, 1400, 0x400)"});
+
+    // Two in a row follow each other with nothing between them; a code with no
+    // system text gets a text of its own.
+    headless::clearConsoleOutput();
+    headless::setLastError(4242);
+    headless::setErrorText(4242, std::nullopt);
+    support::reportSystemError("::menu::separator");
+    headless::setLastError(87);
+    support::reportSystemError("::menu::submenu");
+    EXPECT_EQ(headless::consoleOutput(),
+              "unknown system error 4242\n in ::menu::separator\n\n"
+              "The parameter is incorrect.\r\n in ::menu::submenu\n\n");
+    // Exactly 1023 bytes fit whole.
+    const std::string context = "::menu::menu";
+    const std::string fitting(1023 - context.size() - 6, 'm');
+    headless::setErrorText(5, fitting);
+    EXPECT_EQ(reported(5, context), fitting + " in " + context + "\n\n");
+
+    // One more byte of text and the last line feed is lost.
+    const std::string longer = fitting + "m";
+    headless::setErrorText(5, longer);
+    EXPECT_EQ(reported(5, context), longer + " in " + context + "\n");
+
+    // A long context is cut too, to the first 1023 bytes of the whole line.
+    const std::string text = "Access is denied.\r\n";
+    const std::string longContext(3000, 'c');
+    headless::setErrorText(5, text);
+    EXPECT_EQ(reported(5, longContext), (text + " in " + longContext + "\n\n").substr(0, 1023));
+
+    // With no console, as in a new process, the reports are lost without harm.
+    reset();
+    Tcl_Interp* interp = Tcl_CreateInterp();
+    Tcl_Eval(interp, "error lost");
+    support::reportInterpreterError(interp);
+    headless::setLastError(1400);
+    support::reportSystemError("::menu::menu");
+    EXPECT_EQ(headless::consoleOutput(), "");
+    Tcl_DeleteInterp(interp);
 }
 
 }  // namespace
