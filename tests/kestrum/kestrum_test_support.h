@@ -1,8 +1,7 @@
 // Shared by the kestrum tests, the kestrum fuzz target and the native Windows
 // caller: a controllable tick source, standard output captured in memory, a
 // record's counters, and a library back at its state at load.
-#ifndef KESTRUM_TEST_SUPPORT_H
-#define KESTRUM_TEST_SUPPORT_H
+#pragma once
 
 #include <array>
 #include <cstdint>
@@ -130,5 +129,3 @@ inline Profiler* run(const char* name, std::int64_t ticks) {
 #endif
 
 } // namespace kestrum_test
-
-#endif
