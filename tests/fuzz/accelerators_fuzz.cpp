@@ -28,9 +28,7 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int runs = 0;
-    if (runs++ % 256 == 0) {
-        FUZZ_CHECK(fresh_host::start({}, false));
-    }
+    if (runs++ % 256 == 0) FUZZ_CHECK(fresh_host::start({}, false));
     fuzz::Input input(data, size);
 
     // A list of codes, repeated up to eight times to pass the growth steps.
@@ -64,11 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(name.find('\t') == std::string::npos);
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(code & 0xFF));
-        if (name.compare(0, 2, "0x") == 0) {
+        if (name.starts_with("0x"))
             FUZZ_CHECK(name == hex);  // no name for the key: its code
-        } else {
+        else
             FUZZ_CHECK(keyNames.emplace(code & 0x7F, name).first->second == name);
-        }
     }
     checkList(expected);
 

@@ -18,13 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string filter = input.bytes();
     const commands::FilterBlock block = commands::convertFilter(filter);
     FUZZ_CHECK(block.size == filter.size() + 2);
-    std::uint32_t bars = 0;
-    for (std::size_t i = 0; i < filter.size(); ++i) {
-        bars += filter[i] == '|';
-        FUZZ_CHECK(block.bytes[i] == (filter[i] == '|' ? '\0' : filter[i]));
-    }
-    FUZZ_CHECK(block.bytes[filter.size()] == '\0' && block.bytes[filter.size() + 1] == '\0');
-    FUZZ_CHECK(block.index == bars / 2);
+    // The filter with a NUL for each bar, and two NULs after it.
+    std::string expectedBlock = filter + std::string(2, '\0');
+    std::replace(expectedBlock.begin(), expectedBlock.end(), '|', '\0');
+    FUZZ_CHECK(std::string_view(block.bytes.get(), block.size) == expectedBlock);
+    FUZZ_CHECK(block.index == static_cast<std::uint32_t>(std::count(filter.begin(), filter.end(), '|') / 2));
 
     // The rest is the selection, alone or at the front of a full file buffer
     // whose remaining bytes are all one non-NUL byte.

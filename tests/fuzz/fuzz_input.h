@@ -65,21 +65,15 @@ public:
     // One word of the kinds that scripts may pass: raw bytes (invalid UTF-8,
     // NULs), integers in several notations, huge ones, lists good and bad.
     std::string word() {
-        switch (byte() % 10) {
-        case 0: return std::to_string(integer());
-        case 1: {
-            char text[32];
-            std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(integer()));
-            return text;
-        }
-        case 2: return "123456789012345678901234567890";
-        case 3: return "";
-        case 4: return "{}";
-        case 5: return "{a {b";
-        case 6: return " 7 ";
-        case 7: return "\xC0\x80\xFF\xFE";
-        default: return bytes(40);
-        }
+        static constexpr const char* kFixed[] = {"123456789012345678901234567890", "", "{}", "{a {b", " 7 ",
+                                                 "\xC0\x80\xFF\xFE"};  // kinds 2 to 7
+        const int kind = byte() % 10;
+        if (kind == 0) return std::to_string(integer());
+        if (kind >= 8) return bytes(40);
+        if (kind >= 2) return kFixed[kind - 2];
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(integer()));
+        return text;
     }
 
 private:

@@ -83,7 +83,7 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
 
 void menuItem(std::vector<std::string> words) {
     Tcl_Interp* interp = host::interpreter();
-    std::int32_t shortcut = 0;
+    int shortcut = 0;
     std::size_t i = 1;
     while (i < words.size() && words[i].c_str()[0] == '-') {
         const int option = lookUp(words[i], kMenuOptions);
@@ -92,13 +92,11 @@ void menuItem(std::vector<std::string> words) {
         if (option == 1 || i >= words.size()) break;
         // The value as Tcl reads integers, message included.
         const support::TclRef value(Tcl_NewStringObj(words[i].data(), static_cast<int>(words[i].size())));
-        int parsed = 0;
-        if (Tcl_GetIntFromObj(interp, value.get(), &parsed) != TCL_OK) {
+        if (Tcl_GetIntFromObj(interp, value.get(), &shortcut) != TCL_OK) {
             const std::string message = result();
             FUZZ_CHECK(evalWords(words) == TCL_ERROR && result() == message);
             return;
         }
-        shortcut = parsed;
         ++i;
     }
     // Run inside a bar's body, so that a well-formed item is created.
@@ -129,17 +127,14 @@ void menuItem(std::vector<std::string> words) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A new host now and then keeps the platform's records from growing.
     static int runs = 0;
-    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) {
-        FUZZ_CHECK(start({}, false));
-    }
+    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) FUZZ_CHECK(start({}, false));
     fuzz::Input input(data, size);
     const bool dialog = input.flag();
     std::vector<std::string> words{dialog ? "::vesk::filedlg" : "::menu::menu"};
     for (int n = input.below(8); n > 0; --n) words.push_back(optionWord(input));
-    if (dialog) {
+    if (dialog)
         fileDialog(words, input);
-    } else {
+    else
         menuItem(words);
-    }
     return 0;
 }

@@ -25,13 +25,10 @@ namespace {
 // Each input is then also appended to script-host-PID.inputs, emptied when a
 // host starts, so that a finding can be replayed after the inputs that ran
 // before it on its host (the replay main takes that file as a sequence).
-int inputsPerHost() {
-    static const int count = [] {
-        const char* value = std::getenv("VESK_FUZZ_INPUTS_PER_HOST");
-        return value != nullptr ? std::max(1, std::atoi(value)) : 1;
-    }();
-    return count;
-}
+const int inputsPerHost = [] {
+    const char* value = std::getenv("VESK_FUZZ_INPUTS_PER_HOST");
+    return value != nullptr ? std::max(1, std::atoi(value)) : 1;
+}();
 
 void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost) {
     static const int file = ::open(("script-host-" + std::to_string(::getpid()) + ".inputs").c_str(),
@@ -47,13 +44,10 @@ void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int ranOnHost = 0;
-    const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(support::mainWindow());
-    if (newHost) {
-        FUZZ_CHECK(torture::startHost());
-        ranOnHost = 0;
-    }
-    ++ranOnHost;
-    if (inputsPerHost() > 1) keepOnHostHistory(data, size, newHost);
+    const bool newHost = ranOnHost >= inputsPerHost || !headless::window(support::mainWindow());
+    if (newHost) FUZZ_CHECK(torture::startHost());
+    ranOnHost = newHost ? 1 : ranOnHost + 1;
+    if (inputsPerHost > 1) keepOnHostHistory(data, size, newHost);
     fuzz::Input input(data, size);
     torture::Generator generator([&input](int n) { return n <= 256 ? input.byte() % n : input.below(n); },
                                  [&input] { return std::string(Tcl_GetString(support::TclRef(fresh_host::listOf({input.word()})).get())); });
