@@ -74,11 +74,6 @@ static std::string translationMode(Generator& g) {
     return pick(g, kModes);
 }
 
-static std::string dialogOptions(Generator& g) {
-    static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
-    return pick(g, kOptions);
-}
-
 // Mostly ordinary bounds; now and then sizes a window cannot take.
 static std::string bounds(Generator& g) {
     if (g.odd(15)) return g.odd(50) ? g.oddWord() : g.oddWord() + " " + g.oddWord() + " " + g.oddWord() + " " + g.oddWord();
@@ -124,7 +119,8 @@ static std::string oddWindowCommand(Generator& g) {
 
 static std::string fileDialog(Generator& g, std::string_view filter) {
     if (!g.fileDialogs()) return oddWindowCommand(g);
-    return "catch {::vesk::filedlg " + dialogOptions(g) + " {" + std::string(filter) + "}}";
+    static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
+    return "catch {::vesk::filedlg " + std::string(pick(g, kOptions)) + " {" + std::string(filter) + "}}";
 }
 
 static std::string statement(Generator& g, int depth);
@@ -184,46 +180,31 @@ static std::string modeSettings(Generator& g) {
 }
 
 unsigned Generator::commandId() {
-    if (chance(10)) {
-        static constexpr unsigned kEdges[] = {39999, 49999, 50000, 0};
-        return pick(*this, kEdges);
-    }
-    return 40000 + static_cast<unsigned>(below(6));
+    static constexpr unsigned kEdges[] = {39999, 49999, 50000, 0};
+    return chance(10) ? pick(*this, kEdges) : 40000 + static_cast<unsigned>(below(6));
 }
 
 std::uint32_t Generator::virtualKey() {
-    if (odd(30)) return static_cast<std::uint32_t>(below(256));
     static constexpr std::uint32_t kKeys[] = {0x41, 0x42, 0x53, 0x73, 0x90, 0xC1};
-    return pick(*this, kKeys);
+    return odd(30) ? static_cast<std::uint32_t>(below(256)) : pick(*this, kKeys);
 }
 
+// The members of a braced list are drawn in order.
 Step Generator::step() {
-    Step step;
+    using enum Step::Kind;
     switch (below(12)) {
-    case 0: case 1: case 2: step.script = "::menu::createmenu {" + body(*this, 0) + "}"; break;
-    case 3: step.script = body(*this, 1); break;  // item commands outside createmenu
-    case 4: case 5:
-        step.kind = Step::Kind::Command;
-        step.commandId = commandId();
-        step.highWord = static_cast<unsigned>(below(2));
-        break;
+    case 0: case 1: case 2: return {.script = "::menu::createmenu {" + body(*this, 0) + "}"};
+    case 3: return {.script = body(*this, 1)};  // item commands outside createmenu
+    case 4: case 5: return {.kind = Command, .commandId = commandId(), .highWord = static_cast<unsigned>(below(2))};
     case 6: case 7:
-        step.kind = Step::Kind::Key;
-        step.virtualKey = virtualKey();
-        step.shift = chance(30);
-        step.ctrl = chance(60);
-        step.alt = chance(30);
-        break;
-    case 8:
-        step.kind = Step::Kind::Resize;
-        step.width = 300 + below(400);
-        step.height = 200 + below(300);
-        break;
-    case 9: step.script = modeSettings(*this); break;
-    case 10: step.kind = Step::Kind::DialogAnswers; break;
-    default: step.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(*this, 0) + "}"; break;
+        return {.kind = Key, .virtualKey = virtualKey(), .shift = chance(30), .ctrl = chance(60), .alt = chance(30)};
+    case 8: return {.kind = Resize, .width = 300 + below(400), .height = 200 + below(300)};
+    case 9: return {.script = modeSettings(*this)};
+    case 10: return {.kind = DialogAnswers};
+    default:
+        return {.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(*this, 0) +
+                          "}"};
     }
-    return step;
 }
 
 // A key press for a real program: an xdotool key name with modifiers, such

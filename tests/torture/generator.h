@@ -26,7 +26,7 @@ extern const std::string_view kProcedures;
 struct Step {
     enum class Kind { Script, Command, Key, Resize, DialogAnswers };
     Kind kind = Kind::Script;
-    std::string script;
+    std::string script{};
     unsigned commandId = 0, highWord = 0;
     std::uint32_t virtualKey = 0;
     bool shift = false, ctrl = false, alt = false;
