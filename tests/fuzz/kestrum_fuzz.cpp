@@ -69,18 +69,17 @@ void closePeriod(Profiler& p) {
 
 void checkState(Model& model, const std::string& printed) {
     FUZZ_CHECK(kestrum::startCount() == model.starts);
-    const std::vector<std::uint32_t>& expected = model.chainOrder;
-    std::size_t at = 0;
+    auto expected = model.chainOrder.begin();
     for (unsigned chain = 0; chain < kestrum::chainCount; ++chain) {
-        for (const Profiler* p = kestrum::chainHead(chain); p != nullptr; p = p->next, ++at) {
-            FUZZ_CHECK(at < expected.size() && p->hash == expected[at] && (p->hash & 0xFF) == chain);
+        for (const Profiler* p = kestrum::chainHead(chain); p != nullptr; p = p->next, ++expected) {
+            FUZZ_CHECK(expected != model.chainOrder.end() && p->hash == *expected && (p->hash & 0xFF) == chain);
             const Record& r = model.records[p->hash];
             const Profiler& e = r.expected;
             FUZZ_CHECK(p == r.actual && p->name == r.name && p->kind == 0);
             FUZZ_CHECK(kestrum_test::counters(p) == kestrum_test::counters(&e) && p->startSequence == e.startSequence);
         }
     }
-    FUZZ_CHECK(at == expected.size());
+    FUZZ_CHECK(expected == model.chainOrder.end());
     FUZZ_CHECK(printed == model.output);
     model.output.clear();
 }

@@ -73,12 +73,11 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
     const headless::DialogRecord& shown = headless::dialogs().back();
     FUZZ_CHECK(shown.save == save && shown.title == title && shown.maxFile == 0x8000);
     FUZZ_CHECK(shown.filterIndex == static_cast<std::uint32_t>(std::count(words[i].begin(), words[i].end(), '|') / 2));
-    if (answer.chosen) {
+    if (answer.chosen)
         FUZZ_CHECK(code == TCL_OK && listElements(Tcl_GetObjResult(host::interpreter())) == names);
-    } else {
+    else
         FUZZ_CHECK(code == TCL_ERROR &&
                    result() == "error on GetOpenFileName/GetSaveFileName: " + std::to_string(answer.errorCode));
-    }
 }
 
 void menuItem(std::vector<std::string> words) {
@@ -111,8 +110,7 @@ void menuItem(std::vector<std::string> words) {
     FUZZ_CHECK(items.size() == 1 && items[0].id == 40000);
     FUZZ_CHECK(evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
     FUZZ_CHECK(Tcl_GetString(Tcl_GetObjResult(interp)) == std::string_view(words[i + 1].c_str()));
-    std::string label = words[i].c_str();
-    if (shortcut != 0) label += fuzz::modifierWords(shortcut);
+    const std::string label = words[i].c_str() + (shortcut != 0 ? fuzz::modifierWords(shortcut) : "");
     const std::string& shown = items[0].text;
     FUZZ_CHECK(shown.size() <= 255 && shown.starts_with(label.substr(0, 255)));
     const std::string keyName = shown.substr(std::min(shown.size(), label.size()));
