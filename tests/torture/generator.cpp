@@ -92,15 +92,13 @@ static std::string bounds(Generator& g) {
 static std::string oddWindowCommand(Generator& g) {
     if (g.odd(50)) {
         // Any host command with any words.
-        static constexpr const char* kAny[] = {"::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu",
-                                               "::screen::getclientrect", "::screen::destroywnd", "::screen::getbounds",
-                                               "::screen::setbounds", "::screen::setwindowtext", "::vesk::querytimer",
-                                               "::vesk::filedlg", "error"};
+        static constexpr const char* kAny[] = {
+            "::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu", "::screen::getclientrect",
+            "::screen::destroywnd", "::screen::getbounds", "::screen::setbounds", "::screen::setwindowtext",
+            "::vesk::querytimer", "::vesk::filedlg", "error"};
         std::string command = pick(g, kAny);
-        for (int n = g.below(5); n > 0; --n) {
-            command += ' ';
-            command += g.chance(50) ? std::string("$parentwindow") : g.oddWord();
-        }
+        for (int n = g.below(5); n > 0; --n)
+            command += ' ' + (g.chance(50) ? std::string("$parentwindow") : g.oddWord());
         return command;
     }
     static constexpr const char* kCommands[] = {
@@ -118,7 +116,7 @@ static std::string oddWindowCommand(Generator& g) {
 }
 
 static std::string fileDialog(Generator& g, std::string_view filter) {
-    if (!g.fileDialogs()) return oddWindowCommand(g);
+    if (!g.fileDialogs) return oddWindowCommand(g);
     static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
     return "catch {::vesk::filedlg " + std::string(pick(g, kOptions)) + " {" + std::string(filter) + "}}";
 }
@@ -176,7 +174,7 @@ static std::string statement(Generator& g, int depth) {
 static std::string modeSettings(Generator& g) {
     return "set ::t::mode " + translationMode(g) + "; set ::t::countdown " + std::to_string(1 + g.below(4)) +
            "; set ::t::itemCode " + shortcut(g) + "; set ::t::buildBody {" + body(g, 1) + "}" +
-           (g.mixesOddWords() ? "; set ::t::word " + g.oddWord() : "");
+           (g.oddWord ? "; set ::t::word " + g.oddWord() : "");
 }
 
 unsigned Generator::commandId() {
