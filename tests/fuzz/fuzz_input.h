@@ -52,10 +52,9 @@ public:
 
     // Mostly small and edge values; sometimes any 64-bit value.
     std::int64_t integer() {
-        static constexpr std::int64_t kEdges[] = {0,          1,          -1,        0x41,       0x4041,  0x6053,
-                                                  0x8073,     0xE041,     0x4090,    0x7F,       0x80,    0xFF,
-                                                  0x100,      0x7FFF,     0xFFFF,    0x10000,    INT32_MAX, INT32_MIN,
-                                                  0xFFFFFFFF, -0xFFFFFFFFLL, 0x100000000LL, INT64_MAX, INT64_MIN};
+        static constexpr std::int64_t kEdges[] = {
+            0, 1, -1, 0x41, 0x4041, 0x6053, 0x8073, 0xE041, 0x4090, 0x7F, 0x80, 0xFF, 0x100, 0x7FFF, 0xFFFF, 0x10000,
+            INT32_MAX, INT32_MIN, 0xFFFFFFFF, -0xFFFFFFFFLL, 0x100000000LL, INT64_MAX, INT64_MIN};
         const std::uint8_t kind = byte();
         if (kind < 128) return kEdges[kind % std::size(kEdges)];
         if (kind < 200) return static_cast<std::int32_t>(u32());
@@ -81,6 +80,9 @@ private:
     std::size_t size_;
     std::size_t at_ = 0;
 };
+
+// The text up to its first NUL.
+inline std::string withoutNul(std::string text) { return text.substr(0, text.find('\0')); }
 
 // What a shortcut code of ::menu::menu gives: the accelerator entry for the
 // item's command, and the words before the key name in the item's label.

@@ -44,8 +44,7 @@ struct Model {
         const std::uint32_t hash = hashOf(name);
         auto [it, created] = records.try_emplace(hash);
         if (created) {
-            it->second.expected = Profiler{kStopped, 0, 0, kStopped, 0, 0, nullptr, nullptr, hash, 0};
-            it->second.name = name;
+            it->second = Record{Profiler{kStopped, 0, 0, kStopped, 0, 0, nullptr, nullptr, hash, 0}, name};
             const auto chain = [](std::uint32_t h) { return h & 0xFF; };
             chainOrder.insert(std::ranges::upper_bound(chainOrder, chain(hash), {}, chain), hash);
         }
@@ -84,19 +83,17 @@ void checkState(Model& model, const std::string& printed) {
     model.output.clear();
 }
 
-std::string withoutNul(std::string name) { return name.substr(0, name.find('\0')); }
-
 // Names for the run: short and long, well known, and pairs of different
 // names with one hash (equal prefixes, then two bytes chosen to collide).
 std::vector<std::string> namePool(fuzz::Input& input) {
     std::vector<std::string> pool;
     for (int n = 1 + input.below(4); n > 0; --n) {
         switch (input.below(4)) {
-        case 0: pool.push_back(withoutNul(input.bytes())); break;
+        case 0: pool.push_back(fuzz::withoutNul(input.bytes())); break;
         case 1: pool.emplace_back(200 + 8 * input.byte(), static_cast<char>(input.byte() | 1)); break;
         case 2: pool.push_back(input.flag() ? "abc" : input.flag() ? "" : "innerOverhead"); break;
         default: {
-            const std::string prefix = withoutNul(input.bytes(16));
+            const std::string prefix = fuzz::withoutNul(input.bytes(16));
             const std::uint32_t x = hashOf(prefix) * 253u;
             const unsigned a = input.byte() | 1, b = input.byte() | 1;
             pool.push_back(prefix + char(a) + char(b));

@@ -2,10 +2,8 @@
 // choices taken from the input and odd words mixed in (invalid UTF-8, huge
 // integers, empty and malformed lists): menus built in bars, outside them and
 // from translations and resize scripts, menu commands and keys, resizes and
-// dialog answers, also while a message box or dialog is up. After every step:
-// no invalid menu or table handle was used, the window's bar is live or
-// absent, no menu exists that nothing owns, and the interpreter works; a
-// destroyed window's loop ends with 0.
+// dialog answers, also while a message box or dialog is up. After every step
+// fresh_host::brokenInvariant() finds nothing; a destroyed window's loop ends with 0.
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -56,11 +56,9 @@ inline MemoryStream memoryStream;
 // or allocation per call); msvcrt's stdout cannot be replaced and the library
 // prints through it, so there descriptor 1 points at a temporary file (in the
 // user's temporary folder: msvcrt's tmpfile() writes to the drive's root).
-template <typename Action>
-std::string printed(Action action) {
+std::string printed(auto action) {
 #if defined(_WIN32)
-    char folder[MAX_PATH];
-    char path[MAX_PATH];
+    char folder[MAX_PATH], path[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     GetTempFileNameA(folder, "kes", 0, path);
     std::FILE* const file = std::fopen(path, "w+bD");  // D: deleted when closed
