@@ -61,28 +61,23 @@ static std::string shortcut(Generator& g) {
 }
 
 static std::string caption(Generator& g) {
-    if (g.odd(25)) return g.oddWord();
-    std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
-    text += std::to_string(g.below(100));
-    return text;
+    // Appended: "C" + to_string trips mingw g++ 12's -Wrestrict.
+    return g.odd(25) ? g.oddWord() : std::string("C").append(std::to_string(g.below(100)));
 }
 
 static std::string translationMode(Generator& g) {
-    if (g.odd(10)) return "word";
     static constexpr const char* kModes[] = {"identity", "identity", "identity", "fail", "failsome",
                                              "empty",    "build",    "item",     "destroy", "unset"};
-    return pick(g, kModes);
+    return g.odd(10) ? "word" : pick(g, kModes);
 }
 
 // Mostly ordinary bounds; now and then sizes a window cannot take.
 static std::string bounds(Generator& g) {
     if (g.odd(15)) return g.odd(50) ? g.oddWord() : g.oddWord() + " " + g.oddWord() + " " + g.oddWord() + " " + g.oddWord();
-    if (g.chance(8)) {
-        static constexpr const char* kOdd[] = {
-            "0 0 0 0",           "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200",
-            "0 0 1 1",           "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
-        return pick(g, kOdd);
-    }
+    static constexpr const char* kOdd[] = {
+        "0 0 0 0", "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200", "0 0 1 1",
+        "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
+    if (g.chance(8)) return pick(g, kOdd);
     return std::to_string(g.below(200)) + " " + std::to_string(g.below(200)) + " " + std::to_string(100 + g.below(700)) +
            " " + std::to_string(100 + g.below(500));
 }
@@ -124,10 +119,9 @@ static std::string fileDialog(Generator& g, std::string_view filter) {
 static std::string statement(Generator& g, int depth);
 
 static std::string body(Generator& g, int depth) {
-    std::ostringstream out;
-    const int count = g.below(6);
-    for (int i = 0; i < count; ++i) out << statement(g, depth) << "\n";
-    return out.str();
+    std::string out;
+    for (int count = g.below(6); count > 0; --count) out += statement(g, depth) + "\n";
+    return out;
 }
 
 static std::string action(Generator& g, int depth) {
@@ -253,6 +247,7 @@ proc ::t::check {sequence} {
 )tcl";
 
 std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
+    using enum Step::Kind;
     Generator generator(seed, false);
     std::ostringstream steps;
     std::vector<std::string> keys;
@@ -260,19 +255,17 @@ std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
         for (int count = 3 + generator.below(8); count > 0; --count) {
             const Step step = generator.step();
             switch (step.kind) {
-            case Step::Kind::Script: steps << "::t::step {" << step.script << "}\n"; break;
-            case Step::Kind::Command: steps << "::t::command " << step.commandId << "\n"; break;
-            case Step::Kind::Resize:
+            case Script: steps << "::t::step {" << step.script << "}\n"; break;
+            case Command: steps << "::t::command " << step.commandId << "\n"; break;
+            case Resize:
                 steps << "::t::step {::screen::setbounds $parentwindow {40 40 " << step.width << " " << step.height
                       << "}}\n";
                 break;
-            case Step::Kind::Key: {
+            case Key:
                 // Keys need the message loop: they are pressed once the script has run.
-                const std::string key = xdotoolKey(step);
-                if (!key.empty() && keys.size() < 6) keys.push_back(key);
+                if (const std::string key = xdotoolKey(step); !key.empty() && keys.size() < 6) keys.push_back(key);
                 break;
-            }
-            case Step::Kind::DialogAnswers:
+            case DialogAnswers:
                 if (dialogs) steps << "::t::step {::vesk::filedlg -title {torture dialog} -" << (generator.chance(50) ? "save" : "open") << " {Text|*.txt|All|*.*}}\n";
                 break;
             }
