@@ -37,11 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Expected: the strings up to the empty one or the end of the buffer.
     std::vector<std::string> expected;
-    for (std::size_t at = 0; at < length && buffer[at] != '\0';) {
-        const std::size_t end = std::find(buffer.get() + at, buffer.get() + length, '\0') - buffer.get();
-        expected.emplace_back(buffer.get() + at, end - at);
-        at = end + 1;
-    }
+    for (std::size_t at = 0; at < length && buffer[at] != '\0'; at += expected.back().size() + 1)
+        expected.emplace_back(buffer.get() + at, strnlen(buffer.get() + at, length - at));
     const support::TclRef list(commands::convertSelection(buffer.get(), length));
     FUZZ_CHECK(fresh_host::listElements(list.get()) == expected);
     if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list.get()) == 0);

@@ -59,14 +59,11 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
         return;
     }
     // The user's answer: some names chosen, or a cancel or failure code.
-    headless::DialogAnswer answer;
+    const bool choose = input.flag();
     std::vector<std::string> names;
-    if (input.flag()) {
-        for (int n = 1 + input.below(4); n > 0; --n) names.push_back("n" + std::to_string(input.u32()));
-        answer = headless::chooseFiles(names);
-    } else {
-        answer.errorCode = input.u32() % 100000;
-    }
+    for (int n = choose ? 1 + input.below(4) : 0; n > 0; --n) names.push_back("n" + std::to_string(input.u32()));
+    headless::DialogAnswer answer = choose ? headless::chooseFiles(names) : headless::cancelDialog();
+    if (!choose) answer.errorCode = input.u32() % 100000;
     headless::queueDialogAnswer(answer);
     const int code = evalWords(words);
     FUZZ_CHECK(headless::dialogs().size() == dialogsBefore + 1);
