@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #if defined(_WIN32)
@@ -22,8 +21,7 @@ namespace kestrum_test {
 // schedule installed by the schedule's step for that read (reads counted
 // from 1). The sum wraps, as the library's arithmetic on ticks does.
 struct Clock {
-    std::int64_t now = 0;
-    std::int64_t step = 0;
+    std::int64_t now = 0, step = 0;
     long reads = 0;
     std::int64_t (*stepFor)(long read) = nullptr;
 };

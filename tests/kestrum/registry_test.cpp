@@ -64,12 +64,11 @@ TEST_F(Registry, ManyNamesKeepTheirRecordsAndChainOrderAsTheIndexGrows) {
     EXPECT_EQ(walked, 5000);
 }
 
-// One buffer at one address, many names in turn: each lookup must find the
-// record of the bytes now in the buffer, whatever name was seen there last:
-// a start and its stop with another name looked up between them, then names
-// that are prefixes of each other, around and beyond 16 bytes and differ only
-// at their end, stale bytes after the NUL, equal hashes; again in a buffer
-// that ends a page. A new record keeps its own copy of the name.
+// One buffer at one address, many names in turn: each lookup finds the record of
+// the bytes now in the buffer, whatever name was seen there last: a start and its
+// stop with another name looked up between them, prefixes, names around and beyond
+// 16 bytes differing at their end, stale bytes after the NUL, equal hashes; also
+// in a buffer that ends a page. A new record keeps its own copy of the name.
 TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytesAtAnyLength) {
     using Call = decltype(&GetProfiler);
     const std::pair<Call, const char*> interleaved[] = {{GetProfiler, "scratch"}, {Profiler_Start, "changed"},

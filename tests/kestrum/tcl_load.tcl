@@ -4,18 +4,13 @@
 
 proc allCommands {ns} {
     set result [lsort [info commands ${ns}::*]]
-    foreach child [namespace children $ns] {
-        lappend result {*}[allCommands $child]
-    }
+    foreach child [namespace children $ns] { lappend result {*}[allCommands $child] }
     return $result
 }
 
 proc snapshot {} {
-    return [list \
-        commands [allCommands ::] \
-        namespaces [lsort [namespace children ::]] \
-        packages [lsort [package names]] \
-        globals [lsort [info globals]]]
+    list commands [allCommands ::] namespaces [lsort [namespace children ::]] \
+        packages [lsort [package names]] globals [lsort [info globals]]
 }
 
 proc fail {message} {
