@@ -1,8 +1,8 @@
 #include "tests/torture/generator.h"
 
-#include <iterator>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace torture {
 
