@@ -17,8 +17,7 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
     FUZZ_CHECK(capacity >= commands::acceleratorCount() && capacity >= 64 && (capacity & (capacity - 1)) == 0);
     const platform::AcceleratorTableHandle table = commands::acceleratorTable();
     FUZZ_CHECK((table == 0) == expected.empty());
-    const platform::Accelerator* entries = commands::acceleratorEntries();
-    FUZZ_CHECK(std::vector(entries, entries + expected.size()) == expected);
+    FUZZ_CHECK(std::equal(expected.begin(), expected.end(), commands::acceleratorEntries()));
     // The built table holds exactly the list.
     FUZZ_CHECK(table == 0 || headless::acceleratorTable(table) == expected);
     FUZZ_CHECK(headless::liveAcceleratorTableCount() <= 1 && headless::invalidAcceleratorTableUses() == 0);
@@ -28,9 +27,7 @@ void checkList(const std::vector<platform::Accelerator>& expected) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int runs = 0;
-    if (runs++ % 256 == 0) {
-        FUZZ_CHECK(fresh_host::start({}, false));
-    }
+    if (runs++ % 256 == 0) FUZZ_CHECK(fresh_host::start({}, false));
     fuzz::Input input(data, size);
 
     // A list of codes, repeated up to eight times to pass the growth steps.
@@ -52,23 +49,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::int32_t code = codes[i];
         const std::int32_t id = 40000 + static_cast<std::int32_t>(i);
         FUZZ_CHECK(items[i].id == static_cast<std::uint32_t>(id));
-        std::string label = "C" + std::to_string(i + 1);
+        const std::string label = "C" + std::to_string(i + 1) + (code != 0 ? fuzz::modifierWords(code) : "");
         if (code == 0) {
             FUZZ_CHECK(items[i].text == label);
             continue;
         }
         expected.push_back(fuzz::acceleratorFor(code, id));
-        label += fuzz::modifierWords(code);
         FUZZ_CHECK(items[i].text.compare(0, label.size(), label) == 0 && items[i].text.size() > label.size());
         const std::string name = items[i].text.substr(label.size());
         FUZZ_CHECK(name.find('\t') == std::string::npos);
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(code & 0xFF));
-        if (name.compare(0, 2, "0x") == 0) {
+        if (name.starts_with("0x"))
             FUZZ_CHECK(name == hex);  // no name for the key: its code
-        } else {
+        else
             FUZZ_CHECK(keyNames.emplace(code & 0x7F, name).first->second == name);
-        }
     }
     checkList(expected);
 

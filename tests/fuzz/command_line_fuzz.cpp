@@ -1,8 +1,6 @@
 // Command-line splitting: any text splits inside the block it asked for, with
 // a well-formed pointer array; and splitting the joined form of an argument
 // vector gives that vector back.
-#include <cstring>
-
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/split_checked.h"
 
@@ -18,17 +16,14 @@ std::vector<std::string> split(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The whole input as one command line, up to its first NUL.
-    const std::string line(reinterpret_cast<const char*>(data), strnlen(reinterpret_cast<const char*>(data), size));
+    const std::string line = fuzz::withoutNul(std::string(reinterpret_cast<const char*>(data), size));
     const std::vector<std::string> args = split(line);
     FUZZ_CHECK(split(split_test::joined(args)) == args);
 
     // The input as an argument vector (arguments end at NUL bytes).
     fuzz::Input input(data, size);
     std::vector<std::string> vector;
-    while (!input.empty()) {
-        std::string arg = input.bytes(64);
-        vector.push_back(arg.substr(0, arg.find('\0')));
-    }
+    while (!input.empty()) vector.push_back(fuzz::withoutNul(input.bytes(64)));
     FUZZ_CHECK(split(split_test::joined(vector)) == vector);
     return 0;
 }

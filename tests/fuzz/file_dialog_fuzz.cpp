@@ -18,13 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string filter = input.bytes();
     const commands::FilterBlock block = commands::convertFilter(filter);
     FUZZ_CHECK(block.size == filter.size() + 2);
-    std::uint32_t bars = 0;
-    for (std::size_t i = 0; i < filter.size(); ++i) {
-        bars += filter[i] == '|';
-        FUZZ_CHECK(block.bytes[i] == (filter[i] == '|' ? '\0' : filter[i]));
-    }
-    FUZZ_CHECK(block.bytes[filter.size()] == '\0' && block.bytes[filter.size() + 1] == '\0');
-    FUZZ_CHECK(block.index == bars / 2);
+    // The filter with a NUL for each bar, and two NULs after it.
+    std::string expectedBlock = filter + std::string(2, '\0');
+    std::replace(expectedBlock.begin(), expectedBlock.end(), '|', '\0');
+    FUZZ_CHECK(std::string_view(block.bytes.get(), block.size) == expectedBlock);
+    FUZZ_CHECK(block.index == static_cast<std::uint32_t>(std::count(filter.begin(), filter.end(), '|') / 2));
 
     // The rest is the selection, alone or at the front of a full file buffer
     // whose remaining bytes are all one non-NUL byte.
@@ -39,11 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Expected: the strings up to the empty one or the end of the buffer.
     std::vector<std::string> expected;
-    for (std::size_t at = 0; at < length && buffer[at] != '\0';) {
-        const std::size_t end = std::find(buffer.get() + at, buffer.get() + length, '\0') - buffer.get();
-        expected.emplace_back(buffer.get() + at, end - at);
-        at = end + 1;
-    }
+    for (std::size_t at = 0; at < length && buffer[at] != '\0'; at += expected.back().size() + 1)
+        expected.emplace_back(buffer.get() + at, strnlen(buffer.get() + at, length - at));
     const support::TclRef list(commands::convertSelection(buffer.get(), length));
     FUZZ_CHECK(fresh_host::listElements(list.get()) == expected);
     if (expected.empty()) FUZZ_CHECK(Tcl_GetCharLength(list.get()) == 0);

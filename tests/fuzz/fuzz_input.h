@@ -52,10 +52,9 @@ public:
 
     // Mostly small and edge values; sometimes any 64-bit value.
     std::int64_t integer() {
-        static constexpr std::int64_t kEdges[] = {0,          1,          -1,        0x41,       0x4041,  0x6053,
-                                                  0x8073,     0xE041,     0x4090,    0x7F,       0x80,    0xFF,
-                                                  0x100,      0x7FFF,     0xFFFF,    0x10000,    INT32_MAX, INT32_MIN,
-                                                  0xFFFFFFFF, -0xFFFFFFFFLL, 0x100000000LL, INT64_MAX, INT64_MIN};
+        static constexpr std::int64_t kEdges[] = {
+            0, 1, -1, 0x41, 0x4041, 0x6053, 0x8073, 0xE041, 0x4090, 0x7F, 0x80, 0xFF, 0x100, 0x7FFF, 0xFFFF, 0x10000,
+            INT32_MAX, INT32_MIN, 0xFFFFFFFF, -0xFFFFFFFFLL, 0x100000000LL, INT64_MAX, INT64_MIN};
         const std::uint8_t kind = byte();
         if (kind < 128) return kEdges[kind % std::size(kEdges)];
         if (kind < 200) return static_cast<std::int32_t>(u32());
@@ -65,21 +64,15 @@ public:
     // One word of the kinds that scripts may pass: raw bytes (invalid UTF-8,
     // NULs), integers in several notations, huge ones, lists good and bad.
     std::string word() {
-        switch (byte() % 10) {
-        case 0: return std::to_string(integer());
-        case 1: {
-            char text[32];
-            std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(integer()));
-            return text;
-        }
-        case 2: return "123456789012345678901234567890";
-        case 3: return "";
-        case 4: return "{}";
-        case 5: return "{a {b";
-        case 6: return " 7 ";
-        case 7: return "\xC0\x80\xFF\xFE";
-        default: return bytes(40);
-        }
+        static constexpr const char* kFixed[] = {"123456789012345678901234567890", "", "{}", "{a {b", " 7 ",
+                                                 "\xC0\x80\xFF\xFE"};  // kinds 2 to 7
+        const int kind = byte() % 10;
+        if (kind == 0) return std::to_string(integer());
+        if (kind >= 8) return bytes(40);
+        if (kind >= 2) return kFixed[kind - 2];
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(integer()));
+        return text;
     }
 
 private:
@@ -87,6 +80,9 @@ private:
     std::size_t size_;
     std::size_t at_ = 0;
 };
+
+// The text up to its first NUL.
+inline std::string withoutNul(std::string text) { return text.substr(0, text.find('\0')); }
 
 // What a shortcut code of ::menu::menu gives: the accelerator entry for the
 // item's command, and the words before the key name in the item's label.

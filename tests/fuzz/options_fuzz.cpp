@@ -59,31 +59,27 @@ void fileDialog(std::vector<std::string> words, fuzz::Input& input) {
         return;
     }
     // The user's answer: some names chosen, or a cancel or failure code.
-    headless::DialogAnswer answer;
+    const bool choose = input.flag();
     std::vector<std::string> names;
-    if (input.flag()) {
-        for (int n = 1 + input.below(4); n > 0; --n) names.push_back("n" + std::to_string(input.u32()));
-        answer = headless::chooseFiles(names);
-    } else {
-        answer.errorCode = input.u32() % 100000;
-    }
+    for (int n = choose ? 1 + input.below(4) : 0; n > 0; --n) names.push_back("n" + std::to_string(input.u32()));
+    headless::DialogAnswer answer = choose ? headless::chooseFiles(names) : headless::cancelDialog();
+    if (!choose) answer.errorCode = input.u32() % 100000;
     headless::queueDialogAnswer(answer);
     const int code = evalWords(words);
     FUZZ_CHECK(headless::dialogs().size() == dialogsBefore + 1);
     const headless::DialogRecord& shown = headless::dialogs().back();
     FUZZ_CHECK(shown.save == save && shown.title == title && shown.maxFile == 0x8000);
     FUZZ_CHECK(shown.filterIndex == static_cast<std::uint32_t>(std::count(words[i].begin(), words[i].end(), '|') / 2));
-    if (answer.chosen) {
+    if (answer.chosen)
         FUZZ_CHECK(code == TCL_OK && listElements(Tcl_GetObjResult(host::interpreter())) == names);
-    } else {
+    else
         FUZZ_CHECK(code == TCL_ERROR &&
                    result() == "error on GetOpenFileName/GetSaveFileName: " + std::to_string(answer.errorCode));
-    }
 }
 
 void menuItem(std::vector<std::string> words) {
     Tcl_Interp* interp = host::interpreter();
-    std::int32_t shortcut = 0;
+    int shortcut = 0;
     std::size_t i = 1;
     while (i < words.size() && words[i].c_str()[0] == '-') {
         const int option = lookUp(words[i], kMenuOptions);
@@ -92,13 +88,11 @@ void menuItem(std::vector<std::string> words) {
         if (option == 1 || i >= words.size()) break;
         // The value as Tcl reads integers, message included.
         const support::TclRef value(Tcl_NewStringObj(words[i].data(), static_cast<int>(words[i].size())));
-        int parsed = 0;
-        if (Tcl_GetIntFromObj(interp, value.get(), &parsed) != TCL_OK) {
+        if (Tcl_GetIntFromObj(interp, value.get(), &shortcut) != TCL_OK) {
             const std::string message = result();
             FUZZ_CHECK(evalWords(words) == TCL_ERROR && result() == message);
             return;
         }
-        shortcut = parsed;
         ++i;
     }
     // Run inside a bar's body, so that a well-formed item is created.
@@ -111,10 +105,8 @@ void menuItem(std::vector<std::string> words) {
     FUZZ_CHECK(code == TCL_OK);
     const auto items = headless::menuItems(headless::window(support::mainWindow())->menu);
     FUZZ_CHECK(items.size() == 1 && items[0].id == 40000);
-    FUZZ_CHECK(evalWords({"set", "::menu::actions(40000)"}) == TCL_OK);
-    FUZZ_CHECK(Tcl_GetString(Tcl_GetObjResult(interp)) == std::string_view(words[i + 1].c_str()));
-    std::string label = words[i].c_str();
-    if (shortcut != 0) label += fuzz::modifierWords(shortcut);
+    FUZZ_CHECK(global("::menu::actions(40000)") == std::string(words[i + 1].c_str()));
+    const std::string label = words[i].c_str() + (shortcut != 0 ? fuzz::modifierWords(shortcut) : "");
     const std::string& shown = items[0].text;
     FUZZ_CHECK(shown.size() <= 255 && shown.starts_with(label.substr(0, 255)));
     const std::string keyName = shown.substr(std::min(shown.size(), label.size()));
@@ -129,17 +121,14 @@ void menuItem(std::vector<std::string> words) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // A new host now and then keeps the platform's records from growing.
     static int runs = 0;
-    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) {
-        FUZZ_CHECK(start({}, false));
-    }
+    if (runs++ % 512 == 0 || !headless::window(support::mainWindow())) FUZZ_CHECK(start({}, false));
     fuzz::Input input(data, size);
     const bool dialog = input.flag();
     std::vector<std::string> words{dialog ? "::vesk::filedlg" : "::menu::menu"};
     for (int n = input.below(8); n > 0; --n) words.push_back(optionWord(input));
-    if (dialog) {
+    if (dialog)
         fileDialog(words, input);
-    } else {
+    else
         menuItem(words);
-    }
     return 0;
 }

@@ -17,12 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 int main(int argc, char** argv) {
     std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        if (std::filesystem::is_directory(argv[i])) {
+        if (!std::filesystem::is_directory(argv[i]))
+            inputs.emplace_back(argv[i]);
+        else
             for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
                 if (entry.is_regular_file()) inputs.push_back(entry.path());
-        } else {
-            inputs.emplace_back(argv[i]);
-        }
     }
     std::sort(inputs.begin(), inputs.end());
     std::size_t replayed = 0;

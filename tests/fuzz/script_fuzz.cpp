@@ -2,10 +2,8 @@
 // choices taken from the input and odd words mixed in (invalid UTF-8, huge
 // integers, empty and malformed lists): menus built in bars, outside them and
 // from translations and resize scripts, menu commands and keys, resizes and
-// dialog answers, also while a message box or dialog is up. After every step:
-// no invalid menu or table handle was used, the window's bar is live or
-// absent, no menu exists that nothing owns, and the interpreter works; a
-// destroyed window's loop ends with 0.
+// dialog answers, also while a message box or dialog is up. After every step
+// fresh_host::brokenInvariant() finds nothing; a destroyed window's loop ends with 0.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,13 +23,10 @@ namespace {
 // Each input is then also appended to script-host-PID.inputs, emptied when a
 // host starts, so that a finding can be replayed after the inputs that ran
 // before it on its host (the replay main takes that file as a sequence).
-int inputsPerHost() {
-    static const int count = [] {
-        const char* value = std::getenv("VESK_FUZZ_INPUTS_PER_HOST");
-        return value != nullptr ? std::max(1, std::atoi(value)) : 1;
-    }();
-    return count;
-}
+const int inputsPerHost = [] {
+    const char* value = std::getenv("VESK_FUZZ_INPUTS_PER_HOST");
+    return value != nullptr ? std::max(1, std::atoi(value)) : 1;
+}();
 
 void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost) {
     static const int file = ::open(("script-host-" + std::to_string(::getpid()) + ".inputs").c_str(),
@@ -47,13 +42,10 @@ void keepOnHostHistory(const std::uint8_t* data, std::size_t size, bool newHost)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static int ranOnHost = 0;
-    const bool newHost = ranOnHost >= inputsPerHost() || !headless::window(support::mainWindow());
-    if (newHost) {
-        FUZZ_CHECK(torture::startHost());
-        ranOnHost = 0;
-    }
-    ++ranOnHost;
-    if (inputsPerHost() > 1) keepOnHostHistory(data, size, newHost);
+    const bool newHost = ranOnHost >= inputsPerHost || !headless::window(support::mainWindow());
+    if (newHost) FUZZ_CHECK(torture::startHost());
+    ranOnHost = newHost ? 1 : ranOnHost + 1;
+    if (inputsPerHost > 1) keepOnHostHistory(data, size, newHost);
     fuzz::Input input(data, size);
     torture::Generator generator([&input](int n) { return n <= 256 ? input.byte() % n : input.below(n); },
                                  [&input] { return std::string(Tcl_GetString(support::TclRef(fresh_host::listOf({input.word()})).get())); });

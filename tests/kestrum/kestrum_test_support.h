@@ -1,13 +1,11 @@
 // Shared by the kestrum tests, the kestrum fuzz target and the native Windows
 // caller: a controllable tick source, standard output captured in memory, a
 // record's counters, and a library back at its state at load.
-#ifndef KESTRUM_TEST_SUPPORT_H
-#define KESTRUM_TEST_SUPPORT_H
+#pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #if defined(_WIN32)
@@ -23,8 +21,7 @@ namespace kestrum_test {
 // schedule installed by the schedule's step for that read (reads counted
 // from 1). The sum wraps, as the library's arithmetic on ticks does.
 struct Clock {
-    std::int64_t now = 0;
-    std::int64_t step = 0;
+    std::int64_t now = 0, step = 0;
     long reads = 0;
     std::int64_t (*stepFor)(long read) = nullptr;
 };
@@ -57,11 +54,9 @@ inline MemoryStream memoryStream;
 // or allocation per call); msvcrt's stdout cannot be replaced and the library
 // prints through it, so there descriptor 1 points at a temporary file (in the
 // user's temporary folder: msvcrt's tmpfile() writes to the drive's root).
-template <typename Action>
-std::string printed(Action action) {
+std::string printed(auto action) {
 #if defined(_WIN32)
-    char folder[MAX_PATH];
-    char path[MAX_PATH];
+    char folder[MAX_PATH], path[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
     GetTempFileNameA(folder, "kes", 0, path);
     std::FILE* const file = std::fopen(path, "w+bD");  // D: deleted when closed
@@ -130,5 +125,3 @@ inline Profiler* run(const char* name, std::int64_t ticks) {
 #endif
 
 } // namespace kestrum_test
-
-#endif

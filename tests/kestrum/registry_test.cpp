@@ -52,12 +52,9 @@ TEST_F(Registry, HashesAndChainsByLowByteInCreationOrder) {
 // its one record, every chain its creation order.
 TEST_F(Registry, ManyNamesKeepTheirRecordsAndChainOrderAsTheIndexGrows) {
     std::map<Profiler*, int> created;
-    char name[16];
     for (int pass = 0; pass < 2; ++pass)
-        for (int i = 0; i < 5000; ++i) {
-            std::snprintf(name, sizeof name, "n%d", i);
-            EXPECT_EQ(created.emplace(GetProfiler(name), i).first->second, i);
-        }
+        for (int i = 0; i < 5000; ++i)
+            EXPECT_EQ(created.emplace(GetProfiler(("n" + std::to_string(i)).c_str()), i).first->second, i);
     int walked = 0;
     for (unsigned c = 0; c < kestrum::chainCount; ++c)
         for (int last = -1; Profiler* p : chain(c)) {
@@ -67,39 +64,29 @@ TEST_F(Registry, ManyNamesKeepTheirRecordsAndChainOrderAsTheIndexGrows) {
     EXPECT_EQ(walked, 5000);
 }
 
+// One buffer at one address, many names in turn: each lookup finds the record of
+// the bytes now in the buffer, whatever name was seen there last: a start and its
+// stop with another name looked up between them, prefixes, names around and beyond
+// 16 bytes differing at their end, stale bytes after the NUL, equal hashes; also
+// in a buffer that ends a page. A new record keeps its own copy of the name.
 TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytesAtAnyLength) {
-    char buffer[] = "scratch";
-    Profiler* scratch = GetProfiler(buffer);
-    EXPECT_NE(scratch->name, buffer);
-    std::strcpy(buffer, "changed");
-    EXPECT_STREQ(scratch->name, "scratch");
-    Profiler* changed = Profiler_Start(buffer);
-    EXPECT_NE(changed, scratch);
-    EXPECT_STREQ(changed->name, "changed");
-    // A prefix of the last name is another name.
-    std::strcpy(buffer, "change");
-    EXPECT_NE(GetProfiler(buffer), changed);
-    std::strcpy(buffer, "changed");
-    EXPECT_EQ(Profiler_Stop(buffer), changed);
-    EXPECT_EQ(changed->runCount, 1);
-    std::strcpy(buffer, "scratch");
-    EXPECT_EQ(GetProfiler(buffer), scratch);
-    // One buffer at one address, many names in turn: each lookup must find the
-    // record of the bytes now in the buffer, whatever name was seen there last:
-    // prefixes of each other, names around and beyond 16 bytes that differ only
-    // at their end, stale bytes after the NUL, equal hashes, and the same in a
-    // buffer that ends a page.
+    using Call = decltype(&GetProfiler);
+    const std::pair<Call, const char*> interleaved[] = {{GetProfiler, "scratch"}, {Profiler_Start, "changed"},
+                                                        {GetProfiler, "change"}, {Profiler_Stop, "changed"},
+                                                        {GetProfiler, "scratch"}};
     const char* names[] = {"changed", "change", "changed", "fifteen_chars_a", "fifteen_chars_ab",
                            "fifteen_chars_a", "a_name_longer_than_sixteen_1",
                            "a_name_longer_than_sixteen_2", "a_name_longer_than_sixteen_1", "c", "",
                            "ipupnol", "hyfgcpxz", "changed"};
     std::map<std::uint32_t, Profiler*> byHash;
-    auto expectRecordOf = [&](const char* name, Profiler* p) {
+    auto expectRecordOf = [&](Call call, const char* name, char* buffer) {
+        Profiler* p = call(std::strcpy(buffer, name));
         auto [known, created] = byHash.try_emplace(kestrum::Profiler_HashName(name), p);
-        if (created)
+        EXPECT_EQ(p, known->second) << name;
+        EXPECT_NE(p->name, buffer);
+        if (created) {
             EXPECT_STREQ(p->name, name);
-        else
-            EXPECT_EQ(p, known->second) << name;
+        }
     };
 
     // Two pages; the second buffer starts 8 bytes before the first one ends.
@@ -107,13 +94,16 @@ TEST_F(Registry, ReusedBufferIsLookedUpByItsCurrentBytesAtAnyLength) {
     char* page = pages.data() + (4096 - reinterpret_cast<std::uintptr_t>(pages.data()) % 4096);
     char plain[40] = {};
     for (char* buffer : {plain, page + 4096 - 8}) {
-        for (const char* name : names) {
-            std::strcpy(buffer, name);
-            expectRecordOf(name, GetProfiler(buffer));
-            expectRecordOf(name, Profiler_Start(buffer));
-            expectRecordOf(name, Profiler_Stop(buffer));
-        }
+        for (auto [call, name] : interleaved)
+            expectRecordOf(call, name, buffer);
+        for (const char* name : names)
+            for (Call call : {GetProfiler, Profiler_Start, Profiler_Stop})
+                expectRecordOf(call, name, buffer);
     }
+    // Each record still holds its own name; each start and stop booked a run.
+    for (auto [hash, p] : byHash)
+        EXPECT_EQ(kestrum::Profiler_HashName(p->name), hash) << p->name;
+    EXPECT_EQ(GetProfiler("changed")->runCount, 8);
     EXPECT_EQ(GetProfiler("ipupnol")->runCount, 4);
 }
 

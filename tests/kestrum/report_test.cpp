@@ -21,21 +21,19 @@ const std::string calibrationText =
     "inner overhead:    10ns\n"
     "outer overhead:    20ns\n";
 
-class Report : public ::testing::Test, public FreshLibrary {
-protected:
-    // Runs `action` (which must calibrate) with the calibration clock armed.
-    template <typename Action>
-    static std::string calibrating(Action action) {
-        std::int64_t now = clock.now;
-        clock.reads = 0;
-        clock.stepFor = calibrationStep;
-        std::string out = printed(action);
-        EXPECT_EQ(clock.reads, 10 * readsPerPeriod);
-        clock.stepFor = nullptr;
-        clock.now = now;
-        return out;
-    }
-};
+struct Report : ::testing::Test, FreshLibrary {};
+
+// Runs `action` (which must calibrate) with the calibration clock armed.
+std::string calibrating(auto action) {
+    const std::int64_t now = clock.now;
+    clock.reads = 0;
+    clock.stepFor = calibrationStep;
+    std::string out = printed(action);
+    EXPECT_EQ(clock.reads, 10 * readsPerPeriod);
+    clock.stepFor = nullptr;
+    clock.now = now;
+    return out;
+}
 
 TEST_F(Report, CalibratesOnceAtTheFirstReportWithOrdinaryTimers) {
     EXPECT_EQ(printed([] { Profiler_Stats_All(); }), "");
@@ -83,9 +81,8 @@ TEST_F(Report, BestEarlierTotalIsDividedByTheCurrentRunCount) {
     for (int i = 0; i < 3; ++i)
         run("big", 700000000);
     Profiler_Start("big");
-    run("n1", 1);
-    run("n2", 1);
-    run("n3", 1);
+    for (const char* nested : {"n1", "n2", "n3"})
+        run(nested, 1);
     clock.now += 900000000 - 3;
     Profiler_Stop("big");
     ASSERT_EQ(big->accumulated, 3000000000);
@@ -124,11 +121,10 @@ TEST_F(Report, LinesFollowChainsThenCreationAndSkipCalibrationTimers) {
     // Chains: abc 160, parse 213, render 30, aal 160, x 120, innerOverhead 152.
     for (const char* name : {"abc", "parse", "render", "aal", "x", "innerOverhead"})
         GetProfiler(name);
-    const std::string out = calibrating([] { Profiler_Stats_All(); });
     std::string expected = calibrationText;
     for (const char* name : {"render", "x", "abc", "aal", "parse"})
         expected += std::string("total time:     0.00ms - average time:     0.00\xC2\xB5s (") + name + ")\n";
-    EXPECT_EQ(out, expected);
+    EXPECT_EQ(calibrating([] { Profiler_Stats_All(); }), expected);
     EXPECT_EQ(GetProfiler("innerOverhead")->kind, 1);
 }
 

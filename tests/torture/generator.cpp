@@ -1,8 +1,8 @@
 #include "tests/torture/generator.h"
 
-#include <iterator>
 #include <map>
 #include <sstream>
+#include <vector>
 
 namespace torture {
 
@@ -61,33 +61,23 @@ static std::string shortcut(Generator& g) {
 }
 
 static std::string caption(Generator& g) {
-    if (g.odd(25)) return g.oddWord();
-    std::string text = "C";  // appended: "C" + to_string trips mingw g++ 12's -Wrestrict
-    text += std::to_string(g.below(100));
-    return text;
+    // Appended: "C" + to_string trips mingw g++ 12's -Wrestrict.
+    return g.odd(25) ? g.oddWord() : std::string("C").append(std::to_string(g.below(100)));
 }
 
 static std::string translationMode(Generator& g) {
-    if (g.odd(10)) return "word";
     static constexpr const char* kModes[] = {"identity", "identity", "identity", "fail", "failsome",
                                              "empty",    "build",    "item",     "destroy", "unset"};
-    return pick(g, kModes);
-}
-
-static std::string dialogOptions(Generator& g) {
-    static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
-    return pick(g, kOptions);
+    return g.odd(10) ? "word" : pick(g, kModes);
 }
 
 // Mostly ordinary bounds; now and then sizes a window cannot take.
 static std::string bounds(Generator& g) {
     if (g.odd(15)) return g.odd(50) ? g.oddWord() : g.oddWord() + " " + g.oddWord() + " " + g.oddWord() + " " + g.oddWord();
-    if (g.chance(8)) {
-        static constexpr const char* kOdd[] = {
-            "0 0 0 0",           "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200",
-            "0 0 1 1",           "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
-        return pick(g, kOdd);
-    }
+    static constexpr const char* kOdd[] = {
+        "0 0 0 0", "-50 -50 -10 -10", "0 0 50000 50000", "-30000 -30000 100 100", "30000 30000 300 200", "0 0 1 1",
+        "2147483647 2147483647 2147483647 2147483647", "-2147483648 0 1 -2147483648"};
+    if (g.chance(8)) return pick(g, kOdd);
     return std::to_string(g.below(200)) + " " + std::to_string(g.below(200)) + " " + std::to_string(100 + g.below(700)) +
            " " + std::to_string(100 + g.below(500));
 }
@@ -97,15 +87,13 @@ static std::string bounds(Generator& g) {
 static std::string oddWindowCommand(Generator& g) {
     if (g.odd(50)) {
         // Any host command with any words.
-        static constexpr const char* kAny[] = {"::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu",
-                                               "::screen::getclientrect", "::screen::destroywnd", "::screen::getbounds",
-                                               "::screen::setbounds", "::screen::setwindowtext", "::vesk::querytimer",
-                                               "::vesk::filedlg", "error"};
+        static constexpr const char* kAny[] = {
+            "::menu::createmenu", "::menu::submenu", "::menu::separator", "::menu::menu", "::screen::getclientrect",
+            "::screen::destroywnd", "::screen::getbounds", "::screen::setbounds", "::screen::setwindowtext",
+            "::vesk::querytimer", "::vesk::filedlg", "error"};
         std::string command = pick(g, kAny);
-        for (int n = g.below(5); n > 0; --n) {
-            command += ' ';
-            command += g.chance(50) ? std::string("$parentwindow") : g.oddWord();
-        }
+        for (int n = g.below(5); n > 0; --n)
+            command += ' ' + (g.chance(50) ? std::string("$parentwindow") : g.oddWord());
         return command;
     }
     static constexpr const char* kCommands[] = {
@@ -123,17 +111,17 @@ static std::string oddWindowCommand(Generator& g) {
 }
 
 static std::string fileDialog(Generator& g, std::string_view filter) {
-    if (!g.fileDialogs()) return oddWindowCommand(g);
-    return "catch {::vesk::filedlg " + dialogOptions(g) + " {" + std::string(filter) + "}}";
+    if (!g.fileDialogs) return oddWindowCommand(g);
+    static constexpr const char* kOptions[] = {"", "-save", "-open -save", "-title T", "-noplaces -addtorecent", "--"};
+    return "catch {::vesk::filedlg " + std::string(pick(g, kOptions)) + " {" + std::string(filter) + "}}";
 }
 
 static std::string statement(Generator& g, int depth);
 
 static std::string body(Generator& g, int depth) {
-    std::ostringstream out;
-    const int count = g.below(6);
-    for (int i = 0; i < count; ++i) out << statement(g, depth) << "\n";
-    return out.str();
+    std::string out;
+    for (int count = g.below(6); count > 0; --count) out += statement(g, depth) + "\n";
+    return out;
 }
 
 static std::string action(Generator& g, int depth) {
@@ -180,50 +168,35 @@ static std::string statement(Generator& g, int depth) {
 static std::string modeSettings(Generator& g) {
     return "set ::t::mode " + translationMode(g) + "; set ::t::countdown " + std::to_string(1 + g.below(4)) +
            "; set ::t::itemCode " + shortcut(g) + "; set ::t::buildBody {" + body(g, 1) + "}" +
-           (g.mixesOddWords() ? "; set ::t::word " + g.oddWord() : "");
+           (g.oddWord ? "; set ::t::word " + g.oddWord() : "");
 }
 
 unsigned Generator::commandId() {
-    if (chance(10)) {
-        static constexpr unsigned kEdges[] = {39999, 49999, 50000, 0};
-        return pick(*this, kEdges);
-    }
-    return 40000 + static_cast<unsigned>(below(6));
+    static constexpr unsigned kEdges[] = {39999, 49999, 50000, 0};
+    return chance(10) ? pick(*this, kEdges) : 40000 + static_cast<unsigned>(below(6));
 }
 
 std::uint32_t Generator::virtualKey() {
-    if (odd(30)) return static_cast<std::uint32_t>(below(256));
     static constexpr std::uint32_t kKeys[] = {0x41, 0x42, 0x53, 0x73, 0x90, 0xC1};
-    return pick(*this, kKeys);
+    return odd(30) ? static_cast<std::uint32_t>(below(256)) : pick(*this, kKeys);
 }
 
+// The members of a braced list are drawn in order.
 Step Generator::step() {
-    Step step;
+    using enum Step::Kind;
     switch (below(12)) {
-    case 0: case 1: case 2: step.script = "::menu::createmenu {" + body(*this, 0) + "}"; break;
-    case 3: step.script = body(*this, 1); break;  // item commands outside createmenu
-    case 4: case 5:
-        step.kind = Step::Kind::Command;
-        step.commandId = commandId();
-        step.highWord = static_cast<unsigned>(below(2));
-        break;
+    case 0: case 1: case 2: return {.script = "::menu::createmenu {" + body(*this, 0) + "}"};
+    case 3: return {.script = body(*this, 1)};  // item commands outside createmenu
+    case 4: case 5: return {.kind = Command, .commandId = commandId(), .highWord = static_cast<unsigned>(below(2))};
     case 6: case 7:
-        step.kind = Step::Kind::Key;
-        step.virtualKey = virtualKey();
-        step.shift = chance(30);
-        step.ctrl = chance(60);
-        step.alt = chance(30);
-        break;
-    case 8:
-        step.kind = Step::Kind::Resize;
-        step.width = 300 + below(400);
-        step.height = 200 + below(300);
-        break;
-    case 9: step.script = modeSettings(*this); break;
-    case 10: step.kind = Step::Kind::DialogAnswers; break;
-    default: step.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(*this, 0) + "}"; break;
+        return {.kind = Key, .virtualKey = virtualKey(), .shift = chance(30), .ctrl = chance(60), .alt = chance(30)};
+    case 8: return {.kind = Resize, .width = 300 + below(400), .height = 200 + below(300)};
+    case 9: return {.script = modeSettings(*this)};
+    case 10: return {.kind = DialogAnswers};
+    default:
+        return {.script = "set ::menu::actions(" + std::to_string(40000 + below(12)) + ") {" + action(*this, 0) +
+                          "}"};
     }
-    return step;
 }
 
 // A key press for a real program: an xdotool key name with modifiers, such
@@ -274,6 +247,7 @@ proc ::t::check {sequence} {
 )tcl";
 
 std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
+    using enum Step::Kind;
     Generator generator(seed, false);
     std::ostringstream steps;
     std::vector<std::string> keys;
@@ -281,19 +255,17 @@ std::string programScript(std::uint32_t seed, int sequences, bool dialogs) {
         for (int count = 3 + generator.below(8); count > 0; --count) {
             const Step step = generator.step();
             switch (step.kind) {
-            case Step::Kind::Script: steps << "::t::step {" << step.script << "}\n"; break;
-            case Step::Kind::Command: steps << "::t::command " << step.commandId << "\n"; break;
-            case Step::Kind::Resize:
+            case Script: steps << "::t::step {" << step.script << "}\n"; break;
+            case Command: steps << "::t::command " << step.commandId << "\n"; break;
+            case Resize:
                 steps << "::t::step {::screen::setbounds $parentwindow {40 40 " << step.width << " " << step.height
                       << "}}\n";
                 break;
-            case Step::Kind::Key: {
+            case Key:
                 // Keys need the message loop: they are pressed once the script has run.
-                const std::string key = xdotoolKey(step);
-                if (!key.empty() && keys.size() < 6) keys.push_back(key);
+                if (const std::string key = xdotoolKey(step); !key.empty() && keys.size() < 6) keys.push_back(key);
                 break;
-            }
-            case Step::Kind::DialogAnswers:
+            case DialogAnswers:
                 if (dialogs) steps << "::t::step {::vesk::filedlg -title {torture dialog} -" << (generator.chance(50) ? "save" : "open") << " {Text|*.txt|All|*.*}}\n";
                 break;
             }

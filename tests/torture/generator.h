@@ -13,7 +13,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace torture {
 
@@ -26,42 +25,35 @@ extern const std::string_view kProcedures;
 struct Step {
     enum class Kind { Script, Command, Key, Resize, DialogAnswers };
     Kind kind = Kind::Script;
-    std::string script;
+    std::string script{};
     unsigned commandId = 0, highWord = 0;
     std::uint32_t virtualKey = 0;
     bool shift = false, ctrl = false, alt = false;
     int width = 0, height = 0;
 };
 
-class Generator {
-public:
+struct Generator {
     // Real programs show a dialog as a window of their own that nobody
     // answers; their sequences leave file dialogs out.
-    explicit Generator(std::uint32_t seed, bool fileDialogs = true) : random_(seed), fileDialogs_(fileDialogs) {}
-    // Choices from `draw` (a number below n), and `oddWord` (a Tcl list
-    // element) mixed into captions, shortcuts, bounds, keys and commands.
-    Generator(std::function<int(int)> draw, std::function<std::string()> oddWord)
-        : draw_(std::move(draw)), oddWord_(std::move(oddWord)) {}
+    explicit Generator(std::uint32_t seed, bool withFileDialogs = true) : random(seed), fileDialogs(withFileDialogs) {}
+    // Choices from `draw` (a number below n), and odd words mixed into
+    // captions, shortcuts, bounds, keys and commands.
+    Generator(std::function<int(int)> drawFrom, std::function<std::string()> oddWordFrom)
+        : draw(std::move(drawFrom)), oddWord(std::move(oddWordFrom)) {}
 
-    int below(int n) { return draw_ ? draw_(n) : std::uniform_int_distribution<int>(0, n - 1)(random_); }
+    int below(int n) { return draw ? draw(n) : std::uniform_int_distribution<int>(0, n - 1)(random); }
     // Whether this run mixes odd words in; only then does it draw for them.
-    bool odd(int percent) { return oddWord_ && chance(percent); }
+    bool odd(int percent) { return oddWord && chance(percent); }
     bool chance(int percent) { return below(100) < percent; }
-
-    // One odd word; only for a run that mixes them in.
-    std::string oddWord() { return oddWord_(); }
-    bool mixesOddWords() const { return static_cast<bool>(oddWord_); }
-    bool fileDialogs() const { return fileDialogs_; }
-
     Step step();
     unsigned commandId();
     std::uint32_t virtualKey();
 
-private:
-    std::mt19937 random_;
-    bool fileDialogs_ = true;
-    std::function<int(int)> draw_;
-    std::function<std::string()> oddWord_;
+    std::mt19937 random;
+    bool fileDialogs = true;
+    std::function<int(int)> draw;
+    // One odd word (a Tcl list element); empty for a run without them.
+    std::function<std::string()> oddWord;
 };
 
 // An application script of `sequences` random sequences for a real program.
