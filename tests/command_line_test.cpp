@@ -32,14 +32,23 @@ std::string randomText(std::mt19937& random, const char (&alphabet)[N], int coun
 TEST(CommandLine, SplitsEveryQuotingCase) {
     // The line and its arguments.
     const std::pair<const char*, std::vector<std::string>> rows[] = {
-        {"p", {"p"}}, {"", {}},
-        {" p  a\tb ", {"p", "a", "b"}}, {"p \"a b\" c", {"p", "a b", "c"}},
-        {"p a\\b", {"p", "a\\b"}}, {"p a\\\"b", {"p", "a\"b"}},
-        {"p a\\\\\"b c\"", {"p", "a\\b c"}}, {"p a\\\\\\\"b", {"p", "a\\\"b"}},
-        {"p \"a\"\"b\" c", {"p", "a\"b", "c"}}, {"p \"a\"\"b c", {"p", "a\"b c"}},
-        {"p \"\"\"\"", {"p", "\""}}, {"p \"\"", {"p", ""}}, {"p \"\" x", {"p", "", "x"}},
-        {"p ab\"cd ef\"gh", {"p", "abcd efgh"}}, {"p \"abc", {"p", "abc"}},
-        {"p a\\", {"p", "a\\"}}, {"p \\\\server\\share", {"p", "\\\\server\\share"}},
+        {"p", {"p"}},
+        {"", {}},
+        {" p  a\tb ", {"p", "a", "b"}},
+        {"p \"a b\" c", {"p", "a b", "c"}},
+        {"p a\\b", {"p", "a\\b"}},
+        {"p a\\\"b", {"p", "a\"b"}},
+        {"p a\\\\\"b c\"", {"p", "a\\b c"}},
+        {"p a\\\\\\\"b", {"p", "a\\\"b"}},
+        {"p \"a\"\"b\" c", {"p", "a\"b", "c"}},
+        {"p \"a\"\"b c", {"p", "a\"b c"}},
+        {"p \"\"\"\"", {"p", "\""}},
+        {"p \"\"", {"p", ""}},
+        {"p \"\" x", {"p", "", "x"}},
+        {"p ab\"cd ef\"gh", {"p", "abcd efgh"}},
+        {"p \"abc", {"p", "abc"}},
+        {"p a\\", {"p", "a\\"}},
+        {"p \\\\server\\share", {"p", "\\\\server\\share"}},
         // A doubled quote outside quotes is an empty quoted stretch.
         {"p a\"\"b", {"p", "ab"}},
         {"\"D:\\some dir\\p.exe\" x", {"D:\\some dir\\p.exe", "x"}},
@@ -84,9 +93,15 @@ TEST(CommandLine, JoinedArgumentsSplitBackUnchanged) {
         ASSERT_EQ(splitChecked(line).args, argv) << "joined as [" << line << "]";
     }
     const std::vector<std::vector<std::string>> cases = {
-        {"vesk2b"}, {"vesk2b", ""}, {"vesk2b", "", ""}, {"", "x"},
-        {"vesk2b", "trailing\\"}, {"vesk2b", "trailing blank\\\\"}, {"vesk2b", "\\\"", "\"\"", "a\\\\\"b"},
-        {"my dir/vesk2b", "\t", " "}, {"vesk2b", "{braces} $dollar [brackets]"},
+        {"vesk2b"},
+        {"vesk2b", ""},
+        {"vesk2b", "", ""},
+        {"", "x"},
+        {"vesk2b", "trailing\\"},
+        {"vesk2b", "trailing blank\\\\"},
+        {"vesk2b", "\\\"", "\"\"", "a\\\\\"b"},
+        {"my dir/vesk2b", "\t", " "},
+        {"vesk2b", "{braces} $dollar [brackets]"},
     };
     for (const auto& argv : cases) {
         const std::string line = joined(argv);
