@@ -118,10 +118,9 @@ def list_keys(run):
     the dialog. The demo prints the rows it reads back from the widget."""
     names = ["a.txt", "b.txt", "c.txt", "d.txt"]
     program, window = run.ready(line=r"^list: a.txt, b.txt, c.txt, d.txt$", args=names, files=names)
-    run.xdotool("windowfocus", "--sync", window)
     for keys, left in ((["Down", "Down", "Delete"], "a.txt, c.txt, d.txt"), (["End", "Delete"], "a.txt, c.txt"),
                        (["c", "Return", "Delete"], "a.txt")):
-        run.press(*keys)
+        run.press(*keys, window=window)
         program.wait_line(r"^list: " + re.escape(left) + "$")
     run.cancel_dialog(program, ["ctrl+o"])
     program.wait_line("^open: " + OPEN_CANCELLED + "$")
@@ -134,13 +133,11 @@ def open_dialog_cancel(run):
     code 0. With Caps Lock on, the shortcut still works."""
     program, window = run.ready()
     run.xdotool("windowmove", "--sync", window, "200", "150")
-    run.xdotool("windowfocus", "--sync", window)
     for runs, (attempt, keys) in enumerate((("plain", []), ("caps lock", ["Caps_Lock"])), 1):
-        run.cancel_dialog(program, [*keys, "ctrl+o"], frame=run.geometry(window))
+        run.cancel_dialog(program, [*keys, "ctrl+o"], window=window, frame=run.geometry(window))
         found = run.once(program, "^open: ", "open: ", runs, timeout=20)
         check(found == ["open: " + OPEN_CANCELLED] * runs, f"{attempt}: {found!r}")
-        run.xdotool("windowfocus", "--sync", window)
-    run.closed(program, keys=("Caps_Lock", "alt+F4"))
+    run.closed(program, keys=("Caps_Lock", "alt+F4"), window=window)
 
 
 def menu_by_keyboard_once(run):
@@ -374,12 +371,9 @@ def filelist(run):
 
 
 CASES = {
-    # Under Wine the demo's list, dialog, command line and configuration are
-    # the cases of the test scripts below (filelist, open_dialog, command_line),
-    # and the demo's cases pass there too (title_lists_files, list_keys,
-    # open_dialog_cancel and broken_config did), but each costs a Wine start
-    # or two in every Windows run: only the menu by keyboard, which no Windows
-    # case covers, runs on both.
+    # Under Wine the test scripts below (filelist, open_dialog, command_line) cover the demo's list, dialog,
+    # command line and configuration; these three and broken_config pass there too, but each costs a Wine
+    # start or two in every Windows run: only the menu by keyboard, which no Windows case covers, runs on both.
     **dict.fromkeys([title_lists_files, list_keys, open_dialog_cancel], ["gtk"]),
     menu_by_keyboard_once: ["gtk", "win32"],
     # Under Wine the X window holds the frame that Wine draws itself, so its
