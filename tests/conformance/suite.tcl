@@ -57,7 +57,7 @@ proc ::conf::resizes {} {
     return [lmap area $::conf::resizes {expr {$area eq $now ? "client" : $area}}]
 }
 
-proc ::conf::check {name script expected args} {
+proc check {name script expected args} {
     set note ""
     foreach {on alternative reason} $args {
         if {$on eq $::conf::platform} {
@@ -78,7 +78,6 @@ proc ::conf::check {name script expected args} {
     }]
     puts $::conf::results [expr {$wrong eq {} ? "ok $name$note" : "FAIL $name$note: [join $wrong {; }]"}]
 }
-interp alias {} check {} ::conf::check
 
 set shape [list "bounds rect must containt exactly 4 integer values"]
 set notInMenu "not valid here - must be called from within createmenu"
