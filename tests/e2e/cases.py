@@ -372,8 +372,8 @@ def filelist(run):
 
 CASES = {
     # Under Wine the test scripts below (filelist, open_dialog, command_line) cover the demo's list, dialog,
-    # command line and configuration; these three and broken_config pass there too, but each costs a Wine
-    # start or two in every Windows run: only the menu by keyboard, which no Windows case covers, runs on both.
+    # command line and configuration; the next line's cases and broken_config passed there too, but each costs
+    # a Wine start or two in every Windows run: only the menu by keyboard, which no Windows case covers, runs on both.
     **dict.fromkeys([title_lists_files, list_keys, open_dialog_cancel], ["gtk"]),
     menu_by_keyboard_once: ["gtk", "win32"],
     # Under Wine the X window holds the frame that Wine draws itself, so its
