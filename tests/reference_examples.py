@@ -30,13 +30,12 @@ def examples(text):
             for block, output in zip(blocks, outputs) if block[1] == "tcl"]
 
 
-def main():
+if __name__ == "__main__":
     program, document, work = sys.argv[1:4]
     found = examples(pathlib.Path(document).read_text(encoding="utf-8"))
     complete = [body for _, body, _ in found if body.startswith(COMPLETE)]
     if not complete:
-        print("no complete program in the document")
-        return 1
+        sys.exit("no complete program in the document")
     failures = 0
     pathlib.Path(work).mkdir(parents=True, exist_ok=True)
     for line, body, expected in found:
@@ -50,13 +49,9 @@ def main():
         problems = [problem for wrong, problem in ((code != 0, f"exit code {code}"), (err, "diagnostics:\n" + err),
                                                    (expected is not None and out != expected,
                                                     f"output:\n{out}expected:\n{expected}")) if wrong]
-        print(f"{'FAILED' if problems else 'ok'}: {kind} at line {line}")
-        for problem in problems:
-            print("  " + problem.replace("\n", "\n  "))
+        print(f"{'FAILED' if problems else 'ok'}: {kind} at line {line}",
+              *("  " + problem.replace("\n", "\n  ") for problem in problems), sep="\n")
         failures += bool(problems)
     print(f"{len(found)} examples, {failures} failed")
-    return 1 if failures else 0
+    sys.exit(1 if failures else 0)
 
-
-if __name__ == "__main__":
-    sys.exit(main())

@@ -12,6 +12,7 @@ Command line: runner.py wine-setup | wine-cleanup | wine-exports | on-display CO
 (wine-exports prints the Wine environment as shell exports; on-display runs
 the command on an Xvfb display of its own).
 """
+import contextlib
 import ctypes
 import os
 import pathlib
@@ -42,13 +43,11 @@ def poll(probe, why, timeout=TIMEOUT, interval=0.05):
     """Calls probe until it returns something true and returns that; fails
     with why() (or why) once the time is up."""
     deadline = time.time() + timeout
-    while True:
-        found = probe()
-        if found:
-            return found
+    while not (found := probe()):
         if time.time() > deadline:
             raise Failure(why() if callable(why) else why)
         time.sleep(interval)
+    return found
 
 
 def stage(folder, program, script=None, extras=None):
@@ -141,7 +140,7 @@ def start_xvfb(log=subprocess.DEVNULL, new_session=False):
     return server, ":" + reported
 
 
-class Session:
+class Session(contextlib.AbstractContextManager):
     """One test's display and the programs on it; `with` stops them all.
     platform: headless, gtk (Xvfb), gtk-openbox, gtk-wayland (weston's
     headless backend, no X server) or win32 (the shared Wine environment)."""
@@ -171,9 +170,6 @@ class Session:
             if platform == "gtk-openbox":
                 self.start_window_manager()
 
-    def __enter__(self):
-        return self
-
     def __exit__(self, *error):
         for program in self.programs:
             program.kill()
@@ -194,9 +190,7 @@ class Session:
             "openbox")
 
     def start(self, exe, args=(), console=True):
-        program = Program(self, exe, args, console)
-        self.programs.append(program)
-        return program
+        return Program(self, exe, args, console)
 
     def path(self, unix_path):
         """The path as the program sees it: under Wine a Windows path."""
@@ -222,8 +216,7 @@ class Session:
         return poll(look, lambda: f"no window {pattern!r}\n" + (program.output() if program else ""), timeout)[0]
 
     def geometry(self, window):
-        text = self.xdotool("getwindowgeometry", "--shell", window)
-        values = dict(line.split("=", 1) for line in text.splitlines() if "=" in line)
+        values = dict(re.findall(r"^(\w+)=(-?\d+)$", self.xdotool("getwindowgeometry", "--shell", window), re.M))
         return tuple(int(values[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def press(self, *keys, window=None):
@@ -244,7 +237,7 @@ class Session:
         x11.XInternAtom.restype = ctypes.c_ulong
         x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
         x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
         x11.XSetErrorHandler(_IGNORE_X_ERRORS)
         connection = x11.XOpenDisplay(self.env["DISPLAY"].encode())
         check(connection, "cannot open the display")
@@ -254,8 +247,7 @@ class Session:
         event = (ctypes.c_long * 24)(33, 0, 0, 0, int(window), x11.XInternAtom(connection, b"WM_PROTOCOLS", 0), 32,
                                      x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0))
         x11.XSendEvent(connection, int(window), 0, 0, ctypes.byref(event))
-        x11.XFlush(connection)
-        x11.XCloseDisplay(connection)
+        x11.XCloseDisplay(connection)  # sends the event, and waits for the server (XSync)
 
 
 class Program:
@@ -268,8 +260,7 @@ class Program:
 
     def __init__(self, session, exe, args, console):
         self.folder = os.path.dirname(exe)
-        count = len(session.programs)
-        self.out_path, self.err_path, self.log_path = (os.path.join(session.work, f"{name}{count}.txt")
+        self.out_path, self.err_path, self.log_path = (os.path.join(session.work, f"{name}{len(session.programs)}.txt")
                                                        for name in ("stdout", "stderr", "console"))
         command = [exe, *args]
         if session.wine:
@@ -279,6 +270,7 @@ class Program:
         with open(self.out_path, "wb") as out, open(self.err_path, "wb") as err:
             self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=session.env,
                                             cwd=self.folder, start_new_session=True)
+        session.programs.append(self)
 
     def running(self):
         return self.process.poll() is None

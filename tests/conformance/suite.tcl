@@ -11,15 +11,16 @@
 #
 # The host's event loop runs no script during start-up, so the checks run in
 # order, then the script destroys the window; the host hands over the files
-# and calls ::config::save, which writes the last lines of results.txt.
+# and calls ::config::save, which writes the last lines of results.txt (each
+# line as soon as it is written: line-buffered).
 namespace eval ::conf {
     variable folder [file dirname [info script]]
     variable platform $::env(VESK_CONFORMANCE)
-    variable resizes {}
-    variable translated {}
     variable files {}
     variable saves 0
     variable view ""
+    variable results [open [file join $folder results.txt] a]
+    fconfigure $results -translation lf -buffering line
 }
 foreach space {::screen ::locale ::vesk ::config} { namespace eval $space {} }
 
@@ -40,22 +41,13 @@ proc ::locale::translate {text} {
 proc ::vesk::filedialog {mode files} { lappend ::conf::files [list $mode $files] }
 proc ::config::save {} {
     incr ::conf::saves
-    set expected {}
     set channel [open [file join $::conf::folder names.txt] r]
-    foreach name [split [string trimright [::read $channel] \n] \n] {
-        lappend expected [list [expr {$expected eq {} ? "open" : "merge"}] [list $name]]
-    }
+    set expected [lmap name [split [string trimright [::read $channel] \n] \n] {list merge [list $name]}]
     close $channel
+    lset expected 0 0 open  ;# the first file opens, the others merge
     check files {set ::conf::files} [list result $expected]
     check saves {set ::conf::saves} {result 1}
-    ::conf::write "saved"
-}
-
-proc ::conf::write {line} {
-    set channel [open [file join $::conf::folder results.txt] a]
-    fconfigure $channel -translation lf
-    puts $channel $line
-    close $channel
+    puts $::conf::results "saved"
 }
 
 # The client areas the resize script saw during a check, each written as
@@ -65,7 +57,7 @@ proc ::conf::resizes {} {
     return [lmap area $::conf::resizes {expr {$area eq $now ? "client" : $area}}]
 }
 
-proc ::conf::check {name script expected args} {
+proc check {name script expected args} {
     set note ""
     foreach {on alternative reason} $args {
         if {$on eq $::conf::platform} {
@@ -79,17 +71,13 @@ proc ::conf::check {name script expected args} {
     set got [dict create code [expr {$code == 0 ? "ok" : "error"}] result $result \
         errorCode [expr {[info exists ::errorCode] ? $::errorCode : ""}] \
         errorInfo [expr {[info exists ::errorInfo] ? $::errorInfo : ""}]]
-    if {![dict exists $expected code]} { dict set expected code ok }
-    set wrong {}
-    dict for {key value} $expected {
+    set wrong [lmap {key value} [dict merge {code ok} $expected] {
         set have [dict get $got $key]
-        if {$key eq "errorInfo" ? ![string equal -length [string length $value] $have $value] : $have ne $value} {
-            lappend wrong "$key [list $have] expected [list $value]"
-        }
-    }
-    write [expr {$wrong eq {} ? "ok $name$note" : "FAIL $name$note: [join $wrong {; }]"}]
+        if {$key eq "errorInfo" ? [string equal -length [string length $value] $have $value] : $have eq $value} continue
+        list $key $have expected $value
+    }]
+    puts $::conf::results [expr {$wrong eq {} ? "ok $name$note" : "FAIL $name$note: [join $wrong {; }]"}]
 }
-interp alias {} check {} ::conf::check
 
 set shape [list "bounds rect must containt exactly 4 integer values"]
 set notInMenu "not valid here - must be called from within createmenu"
@@ -204,4 +192,4 @@ if {$::conf::view ne ""} {
     check end.view-gone {::filelist::rows $::conf::view} {code error result {filelist: no view "filelist1"}}
     set ::conf::view ""
 }
-::conf::write "checks done"
+puts $::conf::results "checks done"

@@ -131,7 +131,7 @@ class Harness(Session):
         return next((why for found, why in problems if found), None)
 
 
-def main():
+if __name__ == "__main__":
     if len(sys.argv) != 7 or sys.argv[1] not in ("gtk", "win32"):
         sys.exit(__doc__)
     platform, program, writer = sys.argv[1], os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
@@ -154,8 +154,7 @@ def main():
                 harness.retries += 1
                 why = harness.run(script)
             if why:
-                kept = os.path.join(tempfile.gettempdir(), f"vesk2b-torture-{platform}-{seed}.tcl")
-                shutil.copy(script, kept)
+                kept = shutil.copy(script, os.path.join(tempfile.gettempdir(), f"vesk2b-torture-{platform}-{seed}.tcl"))
                 failures.append(seed)
                 print(f"FAILED seed {seed} (script kept as {kept}): {why}\n", flush=True)
     print(f"torture {platform}: {count} runs, {count * sequences} sequences, {len(failures)} failed "
@@ -166,6 +165,3 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
     sys.exit(1 if failures else 0)
 
-
-if __name__ == "__main__":
-    main()
