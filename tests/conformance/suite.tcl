@@ -82,8 +82,7 @@ proc check {name script expected args} {
 set shape [list "bounds rect must containt exactly 4 integer values"]
 set notInMenu "not valid here - must be called from within createmenu"
 
-# Start-up: the window exists and its creation's size message was the skipped one.
-check startup.first-resize-skipped {set ::conf::resizes} {result {}}
+# Start-up: the window's handle is linked read-only.
 check startup.parentwindow-read-only {set parentwindow 1} {code error result {can't set "parentwindow": linked variable is read-only}}
 # A bounds change while the script runs: the resize script runs inside the call, with the new client area.
 check geometry.setbounds-runs-resize {list [::screen::setbounds $parentwindow {120 90 520 410}] [::conf::resizes]} {result {{} client}}
