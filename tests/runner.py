@@ -205,7 +205,7 @@ class Session(contextlib.AbstractContextManager):
 
     def windows(self, pattern, by="--name", program=None):
         """Visible windows by title (or class); a native program's only."""
-        owner = ["--pid", str(program.process.pid)] if program and not self.wine else []
+        owner = ["--all", "--pid", str(program.process.pid)] if program and not self.wine else []
         return self.xdotool("search", "--onlyvisible", *owner, by, pattern).split()
 
     def find_window(self, pattern, program=None, timeout=15, by="--name"):

@@ -80,9 +80,13 @@ class Run(Session):
         if frame:
             time.sleep(0.3)  # the hook moves the dialog once it is mapped
             x, y, width, height = self.geometry(dialog)
-            off = (x - (frame[0] + int((frame[2] - width) / 2)), y - (frame[1] + int((frame[3] - height) / 2)))
+            # Centred, then moved whole onto the work area (the screen here), as Windows places its dialogs.
+            screen = [int(extent) for extent in self.xdotool("getdisplaygeometry").split()]
+            want = [max(min(frame[i] + int((frame[i + 2] - size) / 2), screen[i] - size), 0)
+                    for i, size in enumerate((width, height))]
+            off = (x - want[0], y - want[1])
             check(max(map(abs, off)) <= (24 if self.wine else 2),
-                  f"dialog at {x},{y} {width}x{height} off centre by {off} on {frame}")
+                  f"dialog at {x},{y} {width}x{height} off its place by {off} on {frame}")
         self.press("Escape", window=dialog)
 
     def once(self, program, pattern, prefix, count=1, timeout=TIMEOUT):
@@ -125,15 +129,18 @@ def list_keys(run):
     run.cancel_dialog(program, ["ctrl+o"])
     program.wait_line("^open: " + OPEN_CANCELLED + "$")
     check(len(program.lines("removed:")) == 3, "removals: " + repr(program.lines("removed:")))
-    run.closed(program)
+    run.closed(program, window=window)
 
 
 def open_dialog_cancel(run):
-    """Ctrl+O opens the chooser centred on the window; Escape cancels with
-    code 0. With Caps Lock on, the shortcut still works."""
+    """Ctrl+O opens the chooser centred on the window, moved onto the screen
+    where it is larger than the window; Escape cancels with code 0. With Caps
+    Lock on, the shortcut still works."""
     program, window = run.ready()
     run.xdotool("windowmove", "--sync", window, "200", "150")
     for runs, (attempt, keys) in enumerate((("plain", []), ("caps lock", ["Caps_Lock"])), 1):
+        if runs == 2:  # now larger than the chooser, whose place is then the centre alone
+            run.xdotool("windowsize", "--sync", window, "1300", "1000")
         run.cancel_dialog(program, [*keys, "ctrl+o"], window=window, frame=run.geometry(window))
         found = run.once(program, "^open: ", "open: ", runs, timeout=20)
         check(found == ["open: " + OPEN_CANCELLED] * runs, f"{attempt}: {found!r}")
@@ -153,7 +160,7 @@ def menu_by_keyboard_once(run):
     run.cancel_dialog(program, ["ctrl+shift+s"], "^Speichern unter$")
     run.once(program, "^save as: " + OPEN_CANCELLED + "$", "save as:")
     check(program.lines("open") == [], "Ctrl+Shift+S also ran Open: " + program.read("stdout"))
-    run.closed(program)
+    run.closed(program, window=window)
 
 
 def resize_runs_script(run):
